@@ -1,0 +1,51 @@
+// tavlex: the desktop program for the USB multichannel analyser, and its command line.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "ui/Application.h"
+
+namespace {
+
+bool HasDisplay() {
+#if defined(__linux__)
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && *platform) return true;
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+#else
+  return true;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string driver;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (std::strcmp(a, "--simulate") == 0) {
+      driver = "sim";
+    } else if (std::strncmp(a, "--driver=", 9) == 0) {
+      driver = a + 9;
+    } else if (std::strcmp(a, "--version") == 0) {
+      std::printf("tavlex %s\n", TAVLEX_VERSION);
+      return 0;
+    } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+      std::printf(
+          "usage: tavlex [--driver=sim|d2xx|ftdi | --simulate]\n"
+          "Opens the window of the multichannel analyser program.\n");
+      return 0;
+    }
+  }
+  if (!HasDisplay()) {
+    std::fprintf(stderr,
+                 "tavlex: no display found (DISPLAY is not set); to run without a screen, start it "
+                 "with xvfb-run, for example: xvfb-run -a ./scripts/run.sh\n");
+    return 1;
+  }
+  return tavlex::RunWindow(argc, argv, driver);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The spectrum plot: scales, grid, header band, regions, trace, overlays and cursor, all drawn
+// into the off-screen bitmaps of AppState and then copied into the paint-box image.
+
+#include "app/AppState.h"
+#include "app/MainWindowPort.h"
+
+namespace tavlex {
+
+// Which bitmaps a copy to the paint box takes, in the order given.
+enum CopyParts : unsigned { kCopyAxis = 1, kCopyPlot = 2, kCopyScale = 4, kCopyAll = 7 };
+
+// Copies axisStrip, plotBitmap and scaleStrip (as selected) into s.paintBox at their places and
+// tells the window that the paint box changed.
+void CopyToPaintBox(AppState& s, MainWindowPort& window, unsigned parts = kCopyAll);
+
+// Logarithmic scale: logScale := 1, channel axis, scale strip and (withBackground = 1) the grid
+// and captions of plotBackground copied over plotBitmap; then the three copies.
+void ShowLogScale(AppState& s, MainWindowPort& window, int withBackground);
+// The same for the linear full scale of vfsIndex.
+void ShowLinearScale(AppState& s, MainWindowPort& window, int withBackground);
+// Redraws axisStrip from viewStart and viewEnd and copies it to the paint box. Taking the range
+// from the analyser first is the caller's part (it needs the link).
+void DrawChannelAxis(AppState& s, MainWindowPort& window);
+// The full repaint of the spectrum from AppState.
+void PaintBox1Paint(AppState& s, MainWindowPort& window);
+// The analyser's own 256-point display trace during a scan, from acqStatus.
+void DrawLivePreview(AppState& s, MainWindowPort& window);
+
+}  // namespace tavlex

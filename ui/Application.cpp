@@ -1,0 +1,56 @@
+#include "ui/Application.h"
+
+#include <QFont>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "app/Clock.h"
+#include "link/Backends.h"
+#include "standards/Smtxlib.h"
+#include "ui/ErrorBox.h"
+#include "ui/Helpabout.h"
+#include "ui/Xmca.h"
+
+namespace tavlex {
+
+TavlexApplication::TavlexApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("Tavlex");
+  setApplicationVersion(TAVLEX_VERSION);
+  // One font on every machine, so that the window and its rendered plots look alike.
+  QFont font("DejaVu Sans");
+  font.setPixelSize(11);
+  font.setStyleStrategy(QFont::NoAntialias);
+  setFont(font);
+}
+
+bool TavlexApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    ShowErrorBox(activeWindow(), QString::fromLocal8Bit(e.what()));
+  } catch (...) {
+    ShowErrorBox(activeWindow(), QStringLiteral("Unknown error"));
+  }
+  return false;
+}
+
+int RunWindow(int argc, char** argv, const std::string& driverName) {
+  TavlexApplication app(argc, argv);
+  std::string error;
+  std::unique_ptr<Driver> driver = MakeDriver(driverName, &error);
+  if (!driver) {
+    std::fprintf(stderr, "tavlex: %s\n", error.c_str());
+    return 2;
+  }
+  SteadyClock clock;
+  TForm1 form(*driver, clock);
+  auto dm = std::make_unique<TDmSMTX>();
+  form.SetDataModule(dm.get());
+  TMcaAbout about(&form);
+  form.SetAboutBox(&about);
+  form.show();
+  return app.exec();
+}
+
+}  // namespace tavlex

@@ -1,0 +1,253 @@
+// The window definition of the main window: every control with its name, kind, caption and place.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "ui/Colours.h"
+#include "ui/PaintBox.h"
+#include "ui/Xmca.h"
+
+namespace tavlex {
+namespace {
+
+template <class W>
+W* Make(QWidget* parent, const char* name, int x, int y, int w, int h) {
+  auto* widget = new W(parent);
+  widget->setObjectName(name);
+  widget->setGeometry(x, y, w, h);
+  return widget;
+}
+
+template <class W>
+W* MakeText(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h) {
+  W* widget = Make<W>(parent, name, x, y, w, h);
+  widget->setText(QString::fromLatin1(text));
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w = 0) {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(name);
+  label->adjustSize();
+  label->move(x, y);
+  if (w > 0) label->resize(w, label->height());
+  return label;
+}
+
+QWidget* MakePage(QTabWidget* tabs, const char* name, const char* caption) {
+  auto* page = new QWidget;
+  page->setObjectName(name);
+  tabs->addTab(page, QString::fromLatin1(caption));
+  return page;
+}
+
+QIcon Swatch(Colour c) {
+  QPixmap pm(12, 12);
+  pm.fill(ToQColor(c));
+  return QIcon(pm);
+}
+
+}  // namespace
+
+void TForm1::CreateControls() {
+  auto* client = new QWidget(this);
+  client->setObjectName("ClientArea");
+  client->setFixedSize(754, 462);
+  client->setAutoFillBackground(true);
+  setCentralWidget(client);
+  CreatePlotArea(client);
+  CreateAxfm(client);
+  CreatePanel(client);
+  CreatePageControl(client);
+  Edit1 = MakeText<QLineEdit>(client, "Edit1", "Status", 562, 372, 167, 20);
+  Edit1->setReadOnly(true);
+  CreateMenus();
+  CreateNonVisual();
+}
+
+void TForm1::CreatePlotArea(QWidget* client) {
+  PaintBox1 = new PaintBoxWidget(*state_, client);
+  PaintBox1->setObjectName("PaintBox1");
+  PaintBox1->setGeometry(8, 8, 530, 320);
+  Label1 = MakeLabel(client, "Label1", "0000ch", 18, 330);
+  Label3 = MakeLabel(client, "Label3", "@1024", 98, 330);
+  Label5 = MakeLabel(client, "Label5", "[", 144, 330);
+  Label8 = MakeLabel(client, "Label8", "0.00", 168, 330);
+  Label9 = MakeLabel(client, "Label9", "keV", 200, 330);
+  Label6 = MakeLabel(client, "Label6", "]", 236, 330);
+  Label7 = MakeLabel(client, "Label7", "12345678", 256, 330);
+  Label10 = MakeLabel(client, "Label10", "Counts", 312, 330);
+  Label2 = MakeLabel(client, "Label2", "4095ch", 500, 330);
+  // The readouts change length as they update; give them room.
+  for (QLabel* l : {Label1, Label3, Label7, Label2}) l->resize(56, l->height());
+  Label8->resize(30, Label8->height());
+  Label9->resize(34, Label9->height());
+}
+
+void TForm1::CreateAxfm(QWidget* client) {
+  AXFM = Make<QTabWidget>(client, "AXFM", 562, 8, 169, 129);
+  SXFM = MakePage(AXFM, "SXFM", "SXFM");
+  XMCA = MakePage(AXFM, "XMCA", "MCA");
+  ROISet = MakePage(AXFM, "ROISet", "ROI");
+  ROISCA = MakePage(AXFM, "ROISCA", "ROISCA");
+
+  Edit4 = MakeText<QLineEdit>(SXFM, "Edit4", "ScanCount", 4, 4, 76, 21);
+  Label4 = MakeLabel(SXFM, "Label4", "scans", 86, 7);
+  SxfmStart = MakeText<QPushButton>(SXFM, "SxfmStart", "Start", 4, 30, 50, 22);
+  SxfmStop = MakeText<QPushButton>(SXFM, "SxfmStop", "Abort", 56, 30, 50, 22);
+  SxfmClear = MakeText<QPushButton>(SXFM, "SxfmClear", "Clear", 108, 30, 50, 22);
+  Button7 = MakeText<QPushButton>(SXFM, "Button7", "SetUp", 4, 56, 60, 22);
+  CheckBox1 = MakeText<QCheckBox>(SXFM, "CheckBox1", "TestRun", 72, 58, 86, 18);
+
+  McaOpen = MakeText<QPushButton>(XMCA, "McaOpen", "OpenMCA", 4, 4, 76, 22);
+  Edit2 = MakeText<QLineEdit>(XMCA, "Edit2", "Dev#", 84, 4, 74, 22);
+  McaStart = MakeText<QPushButton>(XMCA, "McaStart", "Start", 4, 30, 50, 22);
+  McaStop = MakeText<QPushButton>(XMCA, "McaStop", "Stop", 56, 30, 50, 22);
+  McaClear = MakeText<QPushButton>(XMCA, "McaClear", "Clear", 108, 30, 50, 22);
+  Button10 = MakeText<QPushButton>(XMCA, "Button10", "SetUp", 4, 56, 76, 22);
+  // Usable only once an analyser has been opened.
+  for (QPushButton* b : {McaStart, McaStop, McaClear, SxfmStart, SxfmStop, SxfmClear})
+    b->setEnabled(false);
+
+  ROINoSelect = Make<QComboBox>(ROISet, "ROINoSelect", 4, 4, 80, 21);
+  for (int i = 0; i < 16; ++i) ROINoSelect->addItem(QString::asprintf("ROI #%2d", i));
+  ROINoSelect->addItem(QString());
+  ROINoSelect->setMaxVisibleItems(16);
+  ROINoSelect->setCurrentIndex(-1);
+  ROIOnCheck = MakeText<QCheckBox>(ROISet, "ROIOnCheck", "ON", 92, 6, 60, 17);
+  Element = MakeText<QLineEdit>(ROISet, "Element", "Element", 4, 28, 80, 21);
+  ROIColor = Make<QComboBox>(ROISet, "ROIColor", 88, 28, 70, 21);
+  for (const NamedColour& c : kStandardColours) ROIColor->addItem(Swatch(c.value), c.name, c.value);
+  ROIColor->setCurrentIndex(ROIColor->findData(static_cast<uint>(0xFF0000)));
+  ROILowCh = MakeText<QCheckBox>(ROISet, "ROILowCh", "L_Ch", 4, 54, 54, 17);
+  EditROILow = Make<QLineEdit>(ROISet, "EditROILow", 60, 52, 60, 21);
+  ROIHighCh = MakeText<QCheckBox>(ROISet, "ROIHighCh", "H_Ch ", 4, 76, 54, 17);
+  EditROIHigh = Make<QLineEdit>(ROISet, "EditROIHigh", 60, 74, 60, 21);
+
+  AcqMode = Make<QGroupBox>(ROISCA, "AcqMode", 4, 2, 150, 94);
+  AcqMode->setTitle(" ROISCA");
+  SCAGATE = MakeText<QRadioButton>(AcqMode, "SCAGATE", "SCAGATE", 8, 20, 120, 18);
+  SCAFAST = MakeText<QRadioButton>(AcqMode, "SCAFAST", "SCAFAST", 8, 42, 120, 18);
+  MCA = MakeText<QRadioButton>(AcqMode, "MCA", "MCA", 8, 64, 120, 18);
+  MCA->setChecked(true);
+}
+
+void TForm1::CreatePanel(QWidget* client) {
+  Panel1 = Make<QWidget>(client, "Panel1", 562, 136, 169, 97);
+  GroupBox1 = Make<QGroupBox>(Panel1, "GroupBox1", 2, 2, 80, 93);
+  GroupBox1->setTitle("VFS");
+  UpDown1 = new UpDownArrows(GroupBox1);
+  UpDown1->setObjectName("UpDown1");
+  UpDown1->setGeometry(6, 20, 20, 46);
+  AutoVfs = MakeText<QPushButton>(GroupBox1, "AutoVfs", "Auto", 30, 20, 46, 22);
+  LogDisp = MakeText<QPushButton>(GroupBox1, "LogDisp", "LOG", 30, 44, 46, 22);
+  GroupBox2 = Make<QGroupBox>(Panel1, "GroupBox2", 86, 2, 81, 93);
+  GroupBox2->setTitle("X-Axis");
+  Expand = MakeText<QPushButton>(GroupBox2, "Expand", "<< >>", 6, 20, 69, 22);
+  Compres = MakeText<QPushButton>(GroupBox2, "Compres", ">> <<", 6, 44, 69, 22);
+  SnapPeak = MakeText<QPushButton>(GroupBox2, "SnapPeak", "Snap Peak", 6, 68, 69, 22);
+}
+
+void TForm1::CreatePageControl(QWidget* client) {
+  PageControl1 = Make<QTabWidget>(client, "PageControl1", 562, 240, 169, 121);
+  TabSheet1 = MakePage(PageControl1, "TabSheet1", "Eng.Calib");
+  TabSheet2 = MakePage(PageControl1, "TabSheet2", "Calic. Plot");
+  TabSheet3 = MakePage(PageControl1, "TabSheet3", "Rada");
+
+  LengCh = MakeText<QCheckBox>(TabSheet1, "LengCh", "L_Ch.", 2, 3, 52, 17);
+  LowCh = MakeText<QLineEdit>(TabSheet1, "LowCh", "Low Ch", 54, 1, 50, 20);
+  LoEng = MakeText<QLineEdit>(TabSheet1, "LoEng", "Low Energy", 106, 1, 56, 20);
+  HengCh = MakeText<QCheckBox>(TabSheet1, "HengCh", "H_Ch.", 2, 25, 52, 17);
+  HiCh = MakeText<QLineEdit>(TabSheet1, "HiCh", "High Ch", 54, 23, 50, 20);
+  HiEng = MakeText<QLineEdit>(TabSheet1, "HiEng", "Hi Energy", 106, 23, 56, 20);
+  Unit = MakeLabel(TabSheet1, "Unit", "Unit:", 4, 50);
+  ChKev = MakeText<QLineEdit>(TabSheet1, "ChKev", "keV", 36, 47, 40, 20);
+  EngCalib = MakeText<QPushButton>(TabSheet1, "EngCalib", "Exec Calib", 82, 46, 80, 22);
+
+  RadioGroup1 = Make<QGroupBox>(TabSheet2, "RadioGroup1", 2, 0, 78, 94);
+  RadioGroup1->setTitle("Mem");
+  McaMem = MakeText<QRadioButton>(RadioGroup1, "McaMem", "MCA", 6, 16, 68, 17);
+  Mem1Spec = MakeText<QRadioButton>(RadioGroup1, "Mem1Spec", "Mem1", 6, 34, 68, 17);
+  Mem2Spec = MakeText<QRadioButton>(RadioGroup1, "Mem2Spec", "Mem2", 6, 52, 68, 17);
+  Mem3Spec = MakeText<QRadioButton>(RadioGroup1, "Mem3Spec", "Mem3", 6, 70, 68, 17);
+  McaMem->setChecked(true);
+  OverLapON = MakeText<QPushButton>(TabSheet2, "OverLapON", "SnapShot", 84, 2, 78, 20);
+  FWHM = MakeText<QPushButton>(TabSheet2, "FWHM", "FWHM Calic.", 84, 24, 78, 20);
+  FwhmVal = MakeText<QLineEdit>(TabSheet2, "FwhmVal", "Ch [ keV ]", 84, 46, 78, 20);
+  PrintSpec = MakeText<QPushButton>(TabSheet2, "PrintSpec", "H.Copy", 84, 70, 38, 20);
+  PlotLpt = MakeText<QPushButton>(TabSheet2, "PlotLpt", "Plot", 124, 70, 38, 20);
+
+  AddStd = MakeText<QPushButton>(TabSheet3, "AddStd", "Add Std", 4, 8, 65, 20);
+  EditStd = MakeText<QPushButton>(TabSheet3, "EditStd", "Edit Std", 4, 35, 65, 20);
+  ListStd = MakeText<QPushButton>(TabSheet3, "ListStd", "List Std", 4, 64, 65, 20);
+  LoadStd = MakeText<QPushButton>(TabSheet3, "LoadStd", "Load Std", 80, 64, 73, 20);
+  MLSQfit = MakeText<QPushButton>(TabSheet3, "MLSQfit", "MLSQ Fit", 80, 8, 73, 45);
+}
+
+void TForm1::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  auto item = [this](QMenu* menu, const char* name, const char* caption) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(name);
+    return a;
+  };
+  File1 = bar->addMenu("&File");
+  File1->setObjectName("File1");
+  Read1 = item(File1, "Read1", "&Read");
+  Write2 = item(File1, "Write2", "&AsciiWrite");
+  Write1 = item(File1, "Write1", "&Write");
+  SetupPrint = item(File1, "SetupPrint", "&SetUp Print");
+  N1 = File1->addSeparator();
+  N1->setObjectName("N1");
+  Exit1 = item(File1, "Exit1", "&Exit");
+  Config1 = bar->addMenu("&System");
+  Config1->setObjectName("Config1");
+  Utility = item(Config1, "Utility", "&Utility");
+  DefaultVal1 = item(Config1, "DefaultVal1", "&DefaultParam.");
+  Option1 = item(Config1, "Option1", "&Option");
+  Connect1 = bar->addMenu("&Connect");
+  Connect1->setObjectName("Connect1");
+  Open1 = item(Connect1, "Open1", "&OpenMca");
+  Scan1 = item(Connect1, "Scan1", "&ScanMca");
+  Help1 = bar->addMenu("&Help");
+  Help1->setObjectName("Help1");
+  About1 = item(Help1, "About1", "&About");
+}
+
+void TForm1::CreateNonVisual() {
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(100);
+  auto fileDialog = [this](const char* name, QFileDialog::AcceptMode mode, const char* filter,
+                           const char* ext) {
+    auto* d = new QFileDialog(this);
+    d->setObjectName(name);
+    d->setAcceptMode(mode);
+    d->setOption(QFileDialog::DontUseNativeDialog, false);
+    d->setNameFilters(QtNameFilters(filter));
+    d->setDefaultSuffix(ext);
+    d->setProperty("filter", QString::fromLatin1(filter));
+    return d;
+  };
+  OpenDialog1 = fileDialog("OpenDialog1", QFileDialog::AcceptOpen, "spectrum(*.dat)|*.dat", "dat");
+  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+  SaveDialog1 = fileDialog("SaveDialog1", QFileDialog::AcceptSave, "spectrum(*.dat)|*.dat", "dat");
+  SaveDialog2 = fileDialog("SaveDialog2", QFileDialog::AcceptSave, "Spectrumn(*.txt)|*.txt", "txt");
+  SaveDialog2->setSizeGripEnabled(true);
+  PrinterSetupDialog1 = new QObject(this);
+  PrinterSetupDialog1->setObjectName("PrinterSetupDialog1");
+}
+
+}  // namespace tavlex
