@@ -5,6 +5,10 @@
 
 namespace tavlex {
 
-void TForm1::PaintBox1Paint() { tavlex::PaintBox1Paint(*state_, *this); }
+void TForm1::PaintBox1Paint() {
+  // After Exit the bitmaps are released; a late request draws nothing.
+  if (!state_->bitmapsAlive) return;
+  tavlex::PaintBox1Paint(*state_, *this);
+}
 
 }  // namespace tavlex

@@ -52,6 +52,9 @@ QWidget* MakePage(QTabWidget* tabs, const char* name, const char* caption) {
   return page;
 }
 
+// The tabs of the two narrow page controls must fit their 169-pixel width without scrolling.
+constexpr const char* kCompactTabs = "QTabBar::tab { padding: 2px 4px; margin: 0px; }";
+
 QIcon Swatch(Colour c) {
   QPixmap pm(12, 12);
   pm.fill(ToQColor(c));
@@ -97,6 +100,7 @@ void TForm1::CreatePlotArea(QWidget* client) {
 
 void TForm1::CreateAxfm(QWidget* client) {
   AXFM = Make<QTabWidget>(client, "AXFM", 562, 8, 169, 129);
+  AXFM->setStyleSheet(kCompactTabs);
   SXFM = MakePage(AXFM, "SXFM", "SXFM");
   XMCA = MakePage(AXFM, "XMCA", "MCA");
   ROISet = MakePage(AXFM, "ROISet", "ROI");
@@ -161,6 +165,7 @@ void TForm1::CreatePanel(QWidget* client) {
 
 void TForm1::CreatePageControl(QWidget* client) {
   PageControl1 = Make<QTabWidget>(client, "PageControl1", 562, 240, 169, 121);
+  PageControl1->setStyleSheet(kCompactTabs);
   TabSheet1 = MakePage(PageControl1, "TabSheet1", "Eng.Calib");
   TabSheet2 = MakePage(PageControl1, "TabSheet2", "Calic. Plot");
   TabSheet3 = MakePage(PageControl1, "TabSheet3", "Rada");
