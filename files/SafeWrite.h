@@ -16,16 +16,21 @@ class SafeWriter {
 
   // False when the file cannot be created (no such folder, a folder of that name, no rights).
   bool Open();
-  // False once any write has failed; later writes are skipped.
+  // Collects the bytes in a fixed buffer. False once any write has failed; later ones are skipped.
   bool Write(const void* data, std::int64_t size);
   // Marks the file as failed: it will not be put in place.
   void Fail();
-  // Puts the file in place. On failure the new bytes are discarded and an old file stays.
+  // Writes what is left and puts the file in place. On failure the new bytes are discarded and an
+  // old file stays.
   bool Commit();
 
  private:
+  bool Flush();
+
   QSaveFile file_;
   bool failed_ = false;
+  std::int64_t used_ = 0;
+  char buffer_[16384];
 };
 
 // The 8-bit path of the program's records as the file system's name.
