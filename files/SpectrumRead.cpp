@@ -74,7 +74,7 @@ void ShowWholeSpectrum(AppState& s, MainWindowPort& window, int channels) {
 bool SplitFileName(AppState& s, std::string_view path) {
   if (path.size() > static_cast<std::size_t>(kMaxPathLength)) return false;
   CopyText(s.dataFilePath, sizeof s.dataFilePath, path);
-  // A path chosen here has the platform's separators; one typed from the old days, backslashes.
+  // Both count: a path picked here has the platform's separator, one from Windows backslashes.
   const std::size_t cut = path.find_last_of("\\/");
   const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
   CopyText(s.dataFileName, sizeof s.dataFileName, name);
