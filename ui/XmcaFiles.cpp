@@ -1,12 +1,44 @@
 // Handlers of the spectrum files and printing.
 
+#include <QFile>
+#include <QFileDialog>
+#include <QRadioButton>
+
+#include "files/SpectrumFile.h"
 #include "ui/Xmca.h"
 
 namespace tavlex {
+namespace {
 
-void TForm1::Read1Click() {}
-void TForm1::Write1Click() {}
-void TForm1::Write2Click() {}
+// The program's records hold 8-bit paths; this is the file system's own encoding of the name.
+std::string PathBytes(const QString& chosen) {
+  return QFile::encodeName(chosen).toStdString();
+}
+
+}  // namespace
+
+void TForm1::Read1Click() {
+  const std::optional<QString> chosen = ChooseFile(*OpenDialog1);
+  if (!chosen) return;
+  int checked = kMcaView;
+  if (Mem1Spec->isChecked()) checked = 0;
+  if (Mem2Spec->isChecked()) checked = 1;
+  if (Mem3Spec->isChecked()) checked = 2;
+  ReadSpectrumFile(*state_, *this, PathBytes(*chosen), checked);
+}
+
+void TForm1::Write1Click() {
+  const std::optional<QString> chosen = ChooseFile(*SaveDialog1);
+  if (!chosen) return;
+  WriteSpectrumFile(*state_, *this, PathBytes(*chosen));
+}
+
+void TForm1::Write2Click() {
+  const std::optional<QString> chosen = ChooseFile(*SaveDialog2);
+  if (!chosen) return;
+  WriteAsciiDump(*state_, *this, PathBytes(*chosen));
+}
+
 void TForm1::SetupPrintClick() {}
 void TForm1::PlotLptClick() {}
 void TForm1::PrintSpecClick() {}

@@ -1,0 +1,82 @@
+// The ASCII dump of the displayed spectrum: a header block, then one line per channel.
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+#include "files/SafeWrite.h"
+#include "files/SpectrumFile.h"
+
+namespace tavlex {
+namespace {
+
+// Lines end in CR LF on every platform, so the file is written as bytes.
+class DumpWriter {
+ public:
+  explicit DumpWriter(SafeWriter& out) : out_(out) {}
+
+  void Line(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+    va_list ap;
+    va_start(ap, fmt);
+    const int n = std::vsnprintf(line_, sizeof line_ - 2, fmt, ap);
+    va_end(ap);
+    // Every field is bounded (names 255, texts 31 characters), so a line always fits.
+    if (n < 0 || n >= static_cast<int>(sizeof line_) - 2) return out_.Fail();
+    line_[n] = '\r';
+    line_[n + 1] = '\n';
+    out_.Write(line_, n + 2);
+  }
+
+ private:
+  SafeWriter& out_;
+  char line_[320];
+};
+
+// At most 31 characters: the slot's last byte belongs to the NUL.
+std::string_view SlotText(std::string_view t) {
+  return t.substr(0, 31);
+}
+
+}  // namespace
+
+FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path) {
+  FileResult r;
+  if (!SplitFileName(s, path)) {
+    r.status = FileStatus::PathTooLong;
+    r.message = filetext::kPathTooLong;
+  } else if (SafeWriter out(path); !out.Open()) {
+    r.status = FileStatus::CannotOpen;
+    r.message = filetext::kWriteError;
+  } else {
+    DumpWriter dump(out);
+    SpectrumHeader& h = s.currentHeader;
+    const std::string_view comment = SlotText(h.Comment());
+    const std::string_view sampleId = SlotText(h.SampleId());
+    const AcqDate d = h.Date();
+    dump.Line("*** Orvanel Co., MCA Binary Data to ASCII Data Dump ***");
+    dump.Line("%s", "");
+    dump.Line("Data File Name, %s", s.dataFileName);
+    dump.Line("Data Comment, %.*s", static_cast<int>(comment.size()), comment.data());
+    dump.Line("Sample ID, %.*s", static_cast<int>(sampleId.size()), sampleId.data());
+    dump.Line("Acq. Date, %4d/%2d/%2d, %2d:%2d:%2d", d.year, d.month, d.day, d.hour, d.minute,
+              d.second);
+    h.SetLiveTime(s.liveTime);
+    h.SetRealTime(s.realTime);
+    h.SetPresetTime(s.presetTime);
+    dump.Line("Live Time, %8.1f", s.liveTime * 0.1);
+    dump.Line("Real Time, %8.1f", s.realTime * 0.1);
+    dump.Line("Mca Ch Size, %4d", s.channelSize);
+    dump.Line("%s", "");
+    dump.Line("ch  ,  data");
+    const int n = std::clamp(s.channelSize, 0, kReadBufferChannels);
+    for (int ch = 0; ch < n; ++ch) dump.Line("%4d,%8d", ch, s.spectrumCounts[ch]);
+    if (!out.Commit()) {
+      r.status = FileStatus::WriteError;
+      r.message = filetext::kWriteError;
+    }
+  }
+  if (!r.ok()) window.SetText(Field::Edit1, r.message);
+  return r;
+}
+
+}  // namespace tavlex

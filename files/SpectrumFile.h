@@ -1,0 +1,80 @@
+#pragma once
+// The spectrum file (.dat: the 1024-byte header, then one little-endian int32 per channel) and
+// the ASCII dump (.txt). One function per file command, shared by the window, the command line
+// and the tests; none of them touches a widget.
+
+#include <QIODevice>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/AppState.h"
+#include "app/MainWindowPort.h"
+
+namespace tavlex {
+
+// The checked view for a read: 0, 1, 2 = Mem1, Mem2, Mem3; this value = MCA (no memory copy).
+inline constexpr int kMcaView = -1;
+// dataFilePath holds 255 characters and a NUL.
+inline constexpr int kMaxPathLength = 255;
+
+namespace filetext {
+inline constexpr const char* kWriteError = "File Write Error !";
+inline constexpr const char* kOpenError = "Error ! File Open";
+inline constexpr const char* kPathTooLong = "Error ! Path Too Long";
+inline constexpr const char* kTooManyChannels = "Error ! Over 4096ch";
+}  // namespace filetext
+
+enum class FileStatus {
+  Ok,
+  PathTooLong,      // refused before anything changed
+  CannotOpen,       // the file could not be opened (or, for a write, created)
+  ChannelMismatch,  // the counts found differ from the header, or there are none
+  TooManyChannels,  // header and counts agree on more than the 4096 the program holds
+  WriteError,       // writing failed; a file that was there before is kept
+};
+
+struct FileResult {
+  FileStatus status = FileStatus::Ok;
+  int channelsFound = 0;   // whole counts found after the header (reads)
+  int headerChannels = 0;  // channel size declared by the header (reads)
+  std::string message;     // the one-line text shown in Edit1; empty on success
+
+  bool ok() const { return status == FileStatus::Ok; }
+};
+
+// Why a command failed, for the command line's "tavlex: FILE: reason"; empty on success.
+std::string FileResultReason(const FileResult& result);
+
+// File -> "&Read". checkedMemory: 0..2 when Mem1..Mem3 is the checked view, else kMcaView.
+// Fills Edit1 with the result's message; silent on success. Ends with the log-scale repaint
+// unless the file could not be opened.
+FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path,
+                            int checkedMemory);
+// File -> "&Write": the displayed spectrum, replacing the file only once it is written whole.
+FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path);
+// File -> "&AsciiWrite": the text dump of the displayed spectrum, replaced the same way.
+FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path);
+
+// The pieces the commands are made of, for the standards library, the fuzzer and the tests.
+
+// Copies path into dataFilePath and the text after its last separator ('\\' or '/') into
+// dataFileName. Refuses (false, nothing changed) a path longer than kMaxPathLength.
+bool SplitFileName(AppState& s, std::string_view path);
+
+// Reads the header (zero where the input ends early) and up to `capacity` counts.
+// Returns the number of whole counts found.
+int ReadDat(QIODevice& in, SpectrumHeader& header, std::int32_t* counts, int capacity);
+
+// Takes a header and the counts read after it into the displayed slot (and into memory
+// checkedMemory), or rejects them; everything of a read except the file and the repaint.
+FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& header,
+                    const std::int32_t* counts, int found, int checkedMemory);
+
+// Fills company, channel size, calibration, ROIs and times of currentHeader as a save does.
+void FillHeaderForWrite(AppState& s);
+
+// Cuts the comment and sample ID to 31 characters so each ends inside its slot.
+void TerminateHeaderTexts(SpectrumHeader& header);
+
+}  // namespace tavlex

@@ -1,0 +1,172 @@
+// Reading a spectrum file into the displayed slot, and the file-name split of every file command.
+
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+
+#include "app/Convert.h"
+#include "display/Plot.h"
+#include "files/SafeWrite.h"
+#include "files/SpectrumFile.h"
+
+namespace tavlex {
+namespace {
+
+// A file is read here first, so that one that is rejected leaves the display as it was.
+// Allocated once; the program reads on its one thread.
+struct ReadScratch {
+  SpectrumHeader header;
+  std::int32_t counts[kReadBufferChannels];
+};
+
+ReadScratch& Scratch() {
+  static ReadScratch scratch{};
+  return scratch;
+}
+
+std::int64_t ReadFully(QIODevice& in, char* to, std::int64_t size) {
+  std::int64_t done = 0;
+  while (done < size) {
+    const std::int64_t n = in.read(to + done, size - done);
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+FileResult Refuse(MainWindowPort& window, FileStatus status, const char* message) {
+  FileResult r;
+  r.status = status;
+  r.message = message;
+  window.SetText(Field::Edit1, r.message);
+  return r;
+}
+
+void RestoreFromHeader(AppState& s, const SpectrumHeader& h) {
+  s.liveTime = h.LiveTime();
+  s.realTime = h.RealTime();
+  s.presetTime = h.PresetTime();
+  // A file saved without a calibration leaves the one in effect alone.
+  if (h.HoldsCalibration()) {
+    s.calSlope = h.CalSlope();
+    s.calOffset = h.CalOffset();
+    s.calibrated = 1;
+  }
+  for (int i = 0; i < kRoiCount; ++i) {
+    s.roiTable[i].low = h.RoiLow(i);
+    s.roiTable[i].high = h.RoiHigh(i);
+    s.roiTable[i].colour = h.RoiColour(i);
+  }
+}
+
+void ShowWholeSpectrum(AppState& s, MainWindowPort& window, int channels) {
+  s.channelSize = channels;
+  s.viewStart = 0;
+  s.viewEnd = channels - 1;
+  s.cursorChannel = channels / 2;
+  window.SetText(Field::Label1, "0ch");
+  window.SetText(Field::Label2, Format("%dch", channels - 1));
+  window.SetText(Field::Label3, Format("%d", s.cursorChannel));
+}
+
+}  // namespace
+
+bool SplitFileName(AppState& s, std::string_view path) {
+  if (path.size() > static_cast<std::size_t>(kMaxPathLength)) return false;
+  CopyText(s.dataFilePath, sizeof s.dataFilePath, path);
+  // Both count: a path picked here has the platform's separator, one from Windows backslashes.
+  const std::size_t cut = path.find_last_of("\\/");
+  const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  CopyText(s.dataFileName, sizeof s.dataFileName, name);
+  return true;
+}
+
+void TerminateHeaderTexts(SpectrumHeader& h) {
+  // Only a slot without any NUL is touched, so the bytes after a proper text stay as they are.
+  if (h.Comment().size() >= header::kCommentSize)
+    h.SetU8(header::kComment + header::kCommentSize - 1, 0);
+  if (h.SampleId().size() >= header::kSampleIdSize)
+    h.SetU8(header::kSampleId + header::kSampleIdSize - 1, 0);
+}
+
+int ReadDat(QIODevice& in, SpectrumHeader& header, std::int32_t* counts, int capacity) {
+  header.Clear();
+  const std::int64_t headerBytes =
+      ReadFully(in, reinterpret_cast<char*>(header.data()), SpectrumHeader::kSize);
+  if (headerBytes < static_cast<std::int64_t>(SpectrumHeader::kSize) || capacity <= 0) return 0;
+  const std::int64_t bytes =
+      ReadFully(in, reinterpret_cast<char*>(counts), std::int64_t{4} * capacity);
+  const int found = static_cast<int>(bytes / 4);
+  // The file is little-endian whatever the host is.
+  for (int i = 0; i < found; ++i) counts[i] = qFromLittleEndian(counts[i]);
+  return found;
+}
+
+FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& header,
+                    const std::int32_t* counts, int found, int checkedMemory) {
+  FileResult r;
+  r.channelsFound = found;
+  r.headerChannels = header.ChannelSize();
+  if (found != r.headerChannels || found <= 0) {
+    // An empty file is refused too: the display divides by the number of channels.
+    r.status = FileStatus::ChannelMismatch;
+    r.message = Format("%d", found);
+  } else if (found > kMaxChannels) {
+    r.status = FileStatus::TooManyChannels;
+    r.message = filetext::kTooManyChannels;
+  }
+  if (!r.ok()) {
+    s.currentHeader = s.mcaHeader;
+    window.SetText(Field::Edit1, r.message);
+    return r;
+  }
+
+  s.currentHeader = header;
+  TerminateHeaderTexts(s.currentHeader);
+  std::copy_n(counts, found, s.spectrumCounts);
+  RestoreFromHeader(s, s.currentHeader);
+  ShowWholeSpectrum(s, window, found);
+  if (checkedMemory >= 0 && checkedMemory < 3) {
+    std::copy_n(s.spectrumCounts, found, s.memCounts[checkedMemory]);
+    s.memHeader[checkedMemory] = s.currentHeader;
+    CopyText(s.memFileName[checkedMemory], sizeof s.memFileName[checkedMemory], s.dataFileName);
+  }
+  return r;
+}
+
+FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path,
+                            int checkedMemory) {
+  if (!SplitFileName(s, path))
+    return Refuse(window, FileStatus::PathTooLong, filetext::kPathTooLong);
+  QFile file(FileNameFromPath(path));
+  if (!file.open(QIODevice::ReadOnly))
+    return Refuse(window, FileStatus::CannotOpen, filetext::kOpenError);
+  ReadScratch& scratch = Scratch();
+  const int found = ReadDat(file, scratch.header, scratch.counts, kReadBufferChannels);
+  file.close();
+  const FileResult r = ApplyDat(s, window, scratch.header, scratch.counts, found, checkedMemory);
+  ShowLogScale(s, window, 1);
+  PaintBox1Paint(s, window);
+  return r;
+}
+
+std::string FileResultReason(const FileResult& r) {
+  switch (r.status) {
+    case FileStatus::Ok:
+      return {};
+    case FileStatus::PathTooLong:
+      return "path longer than 255 characters";
+    case FileStatus::CannotOpen:
+      return "cannot open the file";
+    case FileStatus::ChannelMismatch:
+      if (r.channelsFound == 0 && r.headerChannels == 0) return "the file holds no channels";
+      return Format("%d channels found, the header declares %d", r.channelsFound, r.headerChannels);
+    case FileStatus::TooManyChannels:
+      return Format("%d channels, more than the 4096 the program holds", r.channelsFound);
+    case FileStatus::WriteError:
+      return "write error; a file that was there is kept";
+  }
+  return {};
+}
+
+}  // namespace tavlex

@@ -1,0 +1,73 @@
+// Writing the displayed spectrum as a .dat file: its header record, then the counts.
+
+#include <QtEndian>
+#include <algorithm>
+
+#include "files/SafeWrite.h"
+#include "files/SpectrumFile.h"
+
+namespace tavlex {
+namespace {
+
+FileResult Failed(MainWindowPort& window, FileStatus status, const char* message) {
+  FileResult r;
+  r.status = status;
+  r.message = message;
+  window.SetText(Field::Edit1, r.message);
+  return r;
+}
+
+bool WriteCounts(SafeWriter& out, const std::int32_t* counts, int n) {
+  // Encoded a block at a time into a small fixed buffer: the file is little-endian on any host.
+  constexpr int kBlock = 256;
+  std::uint8_t block[4 * kBlock];
+  for (int done = 0; done < n;) {
+    const int m = std::min(kBlock, n - done);
+    for (int i = 0; i < m; ++i) qToLittleEndian(counts[done + i], block + 4 * i);
+    if (!out.Write(block, std::int64_t{4} * m)) return false;
+    done += m;
+  }
+  return true;
+}
+
+}  // namespace
+
+void FillHeaderForWrite(AppState& s) {
+  SpectrumHeader& h = s.currentHeader;
+  h.SetChannelSize(static_cast<std::int16_t>(s.channelSize));
+  h.SetCompany(header::kCompanyText);
+  if (s.calibrated == 1) {
+    h.SetNoCalibrationMarker(0.0f);
+    h.SetCalSlope(s.calSlope);
+    h.SetCalOffset(s.calOffset);
+  } else {
+    // The offset field keeps what it held: only the marker and the slope say "none".
+    h.SetNoCalibrationMarker(1.0f);
+    h.SetCalSlope(0.0f);
+  }
+  for (int i = 0; i < kRoiCount; ++i) {
+    h.SetRoiLow(i, static_cast<std::int16_t>(s.roiTable[i].low));
+    h.SetRoiHigh(i, static_cast<std::int16_t>(s.roiTable[i].high));
+    h.SetRoiColour(i, static_cast<std::int16_t>(s.roiTable[i].colour));
+  }
+  h.SetLiveTime(s.liveTime);
+  h.SetRealTime(s.realTime);
+  h.SetPresetTime(s.presetTime);
+  TerminateHeaderTexts(h);
+}
+
+FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path) {
+  if (!SplitFileName(s, path))
+    return Failed(window, FileStatus::PathTooLong, filetext::kPathTooLong);
+  SafeWriter out(path);
+  // Success is silent, so a file that cannot be created must say so.
+  if (!out.Open()) return Failed(window, FileStatus::CannotOpen, filetext::kWriteError);
+  FillHeaderForWrite(s);
+  const int n = std::clamp(s.channelSize, 0, kReadBufferChannels);
+  out.Write(s.currentHeader.data(), SpectrumHeader::kSize);
+  WriteCounts(out, s.spectrumCounts, n);
+  if (!out.Commit()) return Failed(window, FileStatus::WriteError, filetext::kWriteError);
+  return {};
+}
+
+}  // namespace tavlex
