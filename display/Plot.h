@@ -27,4 +27,12 @@ void PaintBox1Paint(AppState& s, MainWindowPort& window);
 // The analyser's own 256-point display trace during a scan, from acqStatus.
 void DrawLivePreview(AppState& s, MainWindowPort& window);
 
+// Switches the bitmaps to the large (1024 x 600) or the normal (512 x 300) layout, then redraws
+// the strips and the background with the current scale and copies them to the paint box. The
+// spectrum itself comes back with the next repaint.
+void ApplyPlotLayout(AppState& s, MainWindowPort& window, bool large);
+// The same redraw without a change of size (a resize that keeps the layout): strips refilled,
+// scale and background redrawn, the three bitmaps copied.
+void RedrawPlotStrips(AppState& s, MainWindowPort& window);
+
 }  // namespace tavlex
