@@ -30,7 +30,7 @@ void PreviewHeader(PlotCanvas& c, AppState& s) {
   NumberRight(c, 375, 5, "%8.2f", s.countRate);
   NumberRight(c, 375, 18, "%8.2f", st.Events() * 0.001);
   c.Text(50, 5, "* ACQ *", kRed);
-  c.Text(50, 18, s.currentHeader.Comment(), kRed);
+  c.Text(50, 18, s.currentHeader.Comment().substr(0, 31), kRed);
 }
 
 // Regions #0 to #7 on the analyser's own range, only when its view is compressed.

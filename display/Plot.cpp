@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "display/PlotBitmaps.h"
-#include "display/PlotLayers.h"
 #include "display/PlotCanvas.h"
 #include "display/PlotColours.h"
 #include "display/PlotGeometry.h"
+#include "display/PlotLayers.h"
 #include "display/PlotRoi.h"
 #include "display/VfsTable.h"
 
@@ -28,7 +28,9 @@ void NumberRight(PlotCanvas& c, int right, int y, const char* format, double val
   c.TextRight(right, y, text, kAqua);
 }
 
-int PlotColumns(const QImage& plot) { return std::min(plot.width(), kMaxChannels); }
+int PlotColumns(const QImage& plot) {
+  return std::min(plot.width(), kMaxChannels);
+}
 
 void DrawCursorTick(PlotCanvas& c, const AppState& s, const ViewMap& map, long long cursor) {
   const long long cx = map.ColumnOf(cursor);
@@ -41,7 +43,9 @@ void DrawCursorTick(PlotCanvas& c, const AppState& s, const ViewMap& map, long l
 
 namespace {
 
-std::string_view FixedText(const char* text, std::size_t slot) { return {text, strnlen(text, slot)}; }
+std::string_view FixedText(const char* text, std::size_t slot) {
+  return {text, strnlen(text, slot)};
+}
 
 // Steps 3 to 8 of the repaint: the cursor count and the numbers and names of the header band.
 void DrawHeader(PlotCanvas& c, AppState& s, MainWindowPort& window) {
@@ -61,7 +65,7 @@ void DrawHeader(PlotCanvas& c, AppState& s, MainWindowPort& window) {
     c.Text(50, 5, "  * ACQ *", kRed);
   else
     c.Text(50, 5, FixedText(s.dataFileName, sizeof s.dataFileName), s.headerTextColour);
-  c.Text(50, 18, s.currentHeader.Comment(), s.headerTextColour);
+  c.Text(50, 18, s.currentHeader.Comment().substr(0, 31), s.headerTextColour);
 }
 
 // Min-max bars joined at their bottoms when columns hold several channels, otherwise a

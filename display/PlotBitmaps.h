@@ -10,7 +10,9 @@ namespace tavlex {
 // Copies `from` into `to` with its top-left corner at (x0, y0), clipped to `to`. Pixels are
 // written through the scanlines, so neither image is shared or reallocated.
 void Blit(const QImage& from, QImage& to, int x0, int y0);
-inline void CopyBitmap(const QImage& from, QImage& to) { Blit(from, to, 0, 0); }
+inline void CopyBitmap(const QImage& from, QImage& to) {
+  Blit(from, to, 0, 0);
+}
 
 // Paints the top two rows of an axis strip black.
 void PaintTopRowsBlack(QImage& strip);

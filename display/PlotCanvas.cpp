@@ -29,7 +29,9 @@ PlotCanvas::~PlotCanvas() {
   if (painter_) painter_->end();
 }
 
-QRgb PlotCanvas::ToPixel(Colour c) { return ToQRgb(c); }
+QRgb PlotCanvas::ToPixel(Colour c) {
+  return ToQRgb(c);
+}
 
 namespace {
 
@@ -73,12 +75,19 @@ void PlotCanvas::LineTo(int x, int y) {
   ClipSteps(w, xMajor ? width_ : height_, first, last);
   if (first > last) return;
 
-  // Start the error term at the first visible step; 128 bits because steps and deltas may both
-  // approach 2^32 for lines to far-off rows.
+  // Start the error term at the first visible step. Steps and deltas may both approach 2^32
+  // for lines to far-off rows, so the product takes 128 bits unless it is small.
   const long long twoN = 2 * w.n;
-  const __int128 num = static_cast<__int128>(2 * first) * w.minorDelta + w.n;
-  long long offset = static_cast<long long>(num / twoN);
-  long long rem = static_cast<long long>(num % twoN);
+  long long offset, rem;
+  if (first < (1LL << 30) && w.minorDelta < (1LL << 30)) {
+    const long long num = 2 * first * w.minorDelta + w.n;
+    offset = num / twoN;
+    rem = num % twoN;
+  } else {
+    const __int128 num = static_cast<__int128>(2 * first) * w.minorDelta + w.n;
+    offset = static_cast<long long>(num / twoN);
+    rem = static_cast<long long>(num % twoN);
+  }
   long long major = w.major0 + w.majorStep * first;
   for (long long i = first; i <= last; ++i) {
     const long long minor = w.minor0 + w.minorStep * offset;

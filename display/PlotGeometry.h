@@ -14,20 +14,23 @@ inline constexpr int kRowFloor = -1'000'000'000;
 inline constexpr std::int32_t kColumnMinStart = 16'000'000;
 
 struct ViewMap {
-  long long start = 0;             // first channel of the view
-  long long channelsPerColumn = 0; // 0 = expanded
-  int pixelsPerChannel = 1;        // only when expanded
+  long long start = 0;              // first channel of the view
+  long long channelsPerColumn = 0;  // 0 = expanded
+  int pixelsPerChannel = 1;         // only when expanded
   bool Expanded() const { return channelsPerColumn == 0; }
   // Column of a channel: where it starts when compressed, its first pixel when expanded.
   long long ColumnOf(long long channel) const {
-    return Expanded() ? (channel - start) * pixelsPerChannel : (channel - start) / channelsPerColumn;
+    return Expanded() ? (channel - start) * pixelsPerChannel
+                      : (channel - start) / channelsPerColumn;
   }
 };
 
 // The mapping for a view of start .. end (inclusive) on width columns. An empty or reversed
 // range is drawn as a single channel rather than dividing by zero.
 ViewMap MapView(long long start, long long end, int width);
-inline ViewMap MapView(const AppState& s, int width) { return MapView(s.viewStart, s.viewEnd, width); }
+inline ViewMap MapView(const AppState& s, int width) {
+  return MapView(s.viewStart, s.viewEnd, width);
+}
 
 // Count of a channel of the displayed spectrum; channels outside the count array read as 0.
 inline std::int32_t CountAt(const AppState& s, long long channel) {

@@ -25,7 +25,9 @@ float SideMean(const AppState& s, long long channel, int direction) {
   return sum * (1.0f / 3.0f);
 }
 
-Colour RoiColour(const RoiRecord& roi) { return static_cast<Colour>(roi.colour); }
+Colour RoiColour(const RoiRecord& roi) {
+  return static_cast<Colour>(roi.colour);
+}
 
 std::string_view Label(const RoiRecord& roi) {
   return {roi.label, strnlen(roi.label, sizeof roi.label)};

@@ -20,8 +20,12 @@ struct Started {
   AppState* operator->() { return s.get(); }
 };
 
-inline QRgb Rgb(Colour c) { return ToQRgb(c) & 0xFFFFFF; }
-inline QRgb At(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
+inline QRgb Rgb(Colour c) {
+  return ToQRgb(c) & 0xFFFFFF;
+}
+inline QRgb At(const QImage& img, int x, int y) {
+  return img.pixel(x, y) & 0xFFFFFF;
+}
 // A pixel of the plot as composed into the paint box.
 inline QRgb PlotAt(const AppState& s, int x, int y) {
   return At(s.paintBox, s.plotLeft + x, s.plotTop + y);

@@ -50,8 +50,8 @@ TEST(PlotCanvasTest, ALineIsOnePixelPerMajorStepAndThePenMovesOn) {
     PlotCanvas c(img);
     c.SetPen(kBlue);
     c.MoveTo(0, 0);
-    c.LineTo(4, 2);   // four pixels, one per column, rows never going back
-    c.LineTo(4, 6);   // continues from (4, 2)
+    c.LineTo(4, 2);  // four pixels, one per column, rows never going back
+    c.LineTo(4, 6);  // continues from (4, 2)
   }
   int lastRow = 0;
   for (int x = 0; x < 4; ++x) {
@@ -71,10 +71,10 @@ TEST(PlotCanvasTest, FarOffLinesAreClippedToTheBitmap) {
   {
     PlotCanvas c(img);
     c.SetPen(kBlue);
-    c.Line(3, 29, 3, -1'000'000'000);           // straight up, far past the top
-    c.Line(-10, 5, 20, 5);                      // enters from the left
-    c.Line(-1000, -1000, 1000, 1000);           // the diagonal through the corner
-    c.Line(30, 0, 30, INT_MAX);                 // down, far past the bottom
+    c.Line(3, 29, 3, -1'000'000'000);  // straight up, far past the top
+    c.Line(-10, 5, 20, 5);             // enters from the left
+    c.Line(-1000, -1000, 1000, 1000);  // the diagonal through the corner
+    c.Line(30, 0, 30, INT_MAX);        // down, far past the bottom
   }
   for (int y = 0; y < 30; ++y) EXPECT_EQ(At(img, 3, y), Rgb(kBlue)) << y;
   for (int x = 0; x < 20; ++x) EXPECT_EQ(At(img, x, 5), Rgb(kBlue)) << x;

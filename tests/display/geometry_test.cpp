@@ -13,12 +13,12 @@ namespace tavlex {
 namespace {
 
 TEST(VfsTableTest, StepsAndLabelsAsTheHeaderShowsThem) {
-  const char* labels[] = {"Log",  "100",  "250", "500", "1K",   "2.5K", "5K",   "10K",
-                          "25K",  "50K",  "100K", "250K", "500K", "1M",  "2,5M", "5M",
-                          "10M",  "25M",  "50M",  "100M", "250M", "500M", "1B"};
-  const long long scales[] = {0,        100,       250,       500,       1000,       2500,
-                              5000,     10000,     25000,     50000,     100000,     250000,
-                              500000,   1000000,   2500000,   5000000,   10000000,   25000000,
+  const char* labels[] = {"Log", "100", "250",  "500",  "1K",   "2.5K", "5K",   "10K",
+                          "25K", "50K", "100K", "250K", "500K", "1M",   "2,5M", "5M",
+                          "10M", "25M", "50M",  "100M", "250M", "500M", "1B"};
+  const long long scales[] = {0,        100,       250,       500,       1000,      2500,
+                              5000,     10000,     25000,     50000,     100000,    250000,
+                              500000,   1000000,   2500000,   5000000,   10000000,  25000000,
                               50000000, 100000000, 250000000, 500000000, 1000000000};
   for (int i = 0; i <= kVfsSteps; ++i) {
     EXPECT_STREQ(vfsTable.label[i], labels[i]) << i;
@@ -96,8 +96,8 @@ class ColumnsTest : public ::testing::Test {
 };
 
 TEST_F(ColumnsTest, CompressedColumnsTakeTheirLargestAndSmallestCount) {
-  s.spectrumCounts[83] = 50;       // column 10 of a 4096-channel view
-  s.spectrumCounts[88] = 20;       // column 11 ...
+  s.spectrumCounts[83] = 50;  // column 10 of a 4096-channel view
+  s.spectrumCounts[88] = 20;  // column 11 ...
   for (int c = 89; c < 96; ++c) s.spectrumCounts[c] = 30;
   Compute();
   EXPECT_EQ(s.columnTop[10], 150);
@@ -126,7 +126,7 @@ TEST_F(ColumnsTest, ExpandedColumnsRepeatTheirChannel) {
 }
 
 TEST_F(ColumnsTest, ChannelsPastTheLastWholeColumnFallOffTheRightEdge) {
-  s.viewEnd = 4100;                // 4101 channels: still 8 per column
+  s.viewEnd = 4100;  // 4101 channels: still 8 per column
   s.spectrumCounts[4099] = 90;
   s.spectrumCounts[4095] = 10;
   Compute();
