@@ -125,19 +125,28 @@ int PlotCanvas::TextWidth(std::string_view text) {
 }
 
 void PlotCanvas::Text(int x, int y, std::string_view text, Colour colour) {
-  if (text.empty()) return;
-  QPainter& p = Painter();
-  const QFontMetrics fm = p.fontMetrics();
-  // Texts wholly outside the bitmap are skipped: a peak label over a column far above the top
-  // would otherwise hand the text engine coordinates beyond its fixed-point range.
-  if (y >= height_ || y + fm.height() <= 0 || x >= width_ || x < -kFarLeft) return;
-  const QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  p.setPen(QColor::fromRgb(ToPixel(colour)));
-  p.drawText(x, y + fm.ascent(), t);
+  Draw(x, y, text, colour, false);
 }
 
 void PlotCanvas::TextRight(int right, int y, std::string_view text, Colour colour) {
-  Text(right - TextWidth(text), y, text, colour);
+  Draw(right, y, text, colour, true);
+}
+
+void PlotCanvas::Draw(int x, int y, std::string_view text, Colour colour, bool rightAligned) {
+  if (text.empty()) return;
+  QPainter& p = Painter();
+  const QFontMetrics fm = p.fontMetrics();
+  const QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  if (rightAligned) x -= fm.horizontalAdvance(t);
+  // Texts wholly outside the bitmap are skipped: a peak label over a column far above the top
+  // would otherwise hand the text engine coordinates beyond its fixed-point range.
+  if (y >= height_ || y + fm.height() <= 0 || x >= width_ || x < -kFarLeft) return;
+  const QRgb rgb = ToPixel(colour);
+  if (rgb != textPen_) {  // a new pen costs an allocation; most texts share one colour
+    p.setPen(QColor::fromRgb(rgb));
+    textPen_ = rgb;
+  }
+  p.drawText(x, y + fm.ascent(), t);
 }
 
 }  // namespace tavlex

@@ -47,6 +47,7 @@ class PlotCanvas {
  private:
   static QRgb ToPixel(Colour c);
   QPainter& Painter();
+  void Draw(int x, int y, std::string_view text, Colour colour, bool rightAligned);
   void Plot(long long x, long long y) {
     if (x >= 0 && x < width_ && y >= 0 && y < height_) bits_[y * stride_ + x] = pen_;
   }
@@ -56,6 +57,7 @@ class PlotCanvas {
   long long stride_;
   int width_, height_;
   QRgb pen_ = 0xFF000000;
+  QRgb textPen_ = 0;  // never a pixel value, which always has full alpha
   int penX_ = 0, penY_ = 0;
   std::optional<QPainter> painter_;
 };
