@@ -47,7 +47,7 @@ std::string_view FixedText(const char* text, std::size_t slot) {
   return {text, strnlen(text, slot)};
 }
 
-// Steps 3 to 8 of the repaint: the cursor count and the numbers and names of the header band.
+// The cursor count under the plot, and the numbers and names of the header band.
 void DrawHeader(PlotCanvas& c, AppState& s, MainWindowPort& window) {
   char count[16];
   std::snprintf(count, sizeof count, "%d", CountAt(s, s.cursorChannel));
