@@ -1,24 +1,18 @@
 #include "display/Plot.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
+#include "display/PlotBitmaps.h"
+#include "display/PlotCanvas.h"
+#include "display/PlotColours.h"
+#include "display/PlotGeometry.h"
+#include "display/PlotLayers.h"
+#include "display/PlotRoi.h"
+#include "display/VfsTable.h"
+
 namespace tavlex {
-namespace {
-
-void Blit(const QImage& from, QImage& to, int x0, int y0) {
-  for (int y = 0; y < from.height(); ++y) {
-    const int ty = y0 + y;
-    if (ty < 0 || ty >= to.height()) continue;
-    const QRgb* src = reinterpret_cast<const QRgb*>(from.constScanLine(y));
-    QRgb* dst = reinterpret_cast<QRgb*>(to.scanLine(ty));
-    for (int x = 0; x < from.width(); ++x) {
-      const int tx = x0 + x;
-      if (tx >= 0 && tx < to.width()) dst[tx] = src[x];
-    }
-  }
-}
-
-}  // namespace
 
 void CopyToPaintBox(AppState& s, MainWindowPort& window, unsigned parts) {
   if (!s.bitmapsAlive) return;
@@ -28,17 +22,103 @@ void CopyToPaintBox(AppState& s, MainWindowPort& window, unsigned parts) {
   window.PaintBoxChanged();
 }
 
-// The drawing itself is still to come; these keep the call order of their callers.
-void ShowLogScale(AppState& s, MainWindowPort& window, int) {
-  s.logScale = 1;
-  CopyToPaintBox(s, window);
+void NumberRight(PlotCanvas& c, int right, int y, const char* format, double value) {
+  char text[48];
+  std::snprintf(text, sizeof text, format, value);
+  c.TextRight(right, y, text, kAqua);
 }
-void ShowLinearScale(AppState& s, MainWindowPort& window, int) {
-  s.logScale = 0;
-  CopyToPaintBox(s, window);
+
+int PlotColumns(const QImage& plot) {
+  return std::min(plot.width(), kMaxChannels);
 }
-void DrawChannelAxis(AppState& s, MainWindowPort& window) { CopyToPaintBox(s, window, kCopyAxis); }
-void PaintBox1Paint(AppState& s, MainWindowPort& window) { CopyToPaintBox(s, window); }
-void DrawLivePreview(AppState& s, MainWindowPort& window) { CopyToPaintBox(s, window); }
+
+void DrawCursorTick(PlotCanvas& c, const AppState& s, const ViewMap& map, long long cursor) {
+  const long long cx = map.ColumnOf(cursor);
+  if (cx <= 0 || cx >= PlotColumns(s.plotBitmap)) return;
+  const int x = static_cast<int>(map.Expanded() ? cx + map.pixelsPerChannel / 2 : cx);
+  const int top = s.columnTop[cx];
+  c.SetPen(kRed);
+  c.Line(x, top - 25, x, top);
+}
+
+namespace {
+
+std::string_view FixedText(const char* text, std::size_t slot) {
+  return {text, strnlen(text, slot)};
+}
+
+// The cursor count under the plot, and the numbers and names of the header band.
+void DrawHeader(PlotCanvas& c, AppState& s, MainWindowPort& window) {
+  char count[16];
+  std::snprintf(count, sizeof count, "%d", CountAt(s, s.cursorChannel));
+  window.SetText(Field::Label7, count);
+
+  NumberRight(c, 175, 5, "%8.1f", s.presetTime * 0.1);
+  NumberRight(c, 175, 18, "%8.1f", s.realTime * 0.1);
+  NumberRight(c, 275, 5, "%8.1f", s.deadTime * 0.1);
+  NumberRight(c, 275, 18, "%8.1f", s.liveTime * 0.1);
+  if (s.acquiring == 0) s.countRate = 0;
+  if (s.logScale == 0) c.Text(10, 18, VfsLabel(s.vfsIndex), s.headerTextColour);
+  NumberRight(c, 375, 5, "%8.2f", s.countRate);
+  NumberRight(c, 375, 18, "%8.2f", s.acqStatus.Events() * 0.001);
+  if (s.acquiring == 1)
+    c.Text(50, 5, "  * ACQ *", kRed);
+  else
+    c.Text(50, 5, FixedText(s.dataFileName, sizeof s.dataFileName), s.headerTextColour);
+  c.Text(50, 18, s.currentHeader.Comment().substr(0, 31), s.headerTextColour);
+}
+
+// Min-max bars joined at their bottoms when columns hold several channels, otherwise a
+// histogram outline one column wide per step.
+void DrawTrace(PlotCanvas& c, const AppState& s, const ViewMap& map) {
+  const int w = PlotColumns(s.plotBitmap);
+  c.SetPen(s.traceColour);
+  c.MoveTo(0, s.columnBottom[0]);
+  for (int x = 0; x < w; ++x) {
+    c.LineTo(x, s.columnBottom[x]);
+    if (map.channelsPerColumn > 1) {
+      c.LineTo(x, s.columnTop[x]);
+      c.MoveTo(x, s.columnBottom[x]);
+    } else {
+      c.LineTo(x + 1, s.columnTop[x]);
+    }
+  }
+}
+
+void DrawOverlay(PlotCanvas& c, const AppState& s, const ViewMap& map, int k) {
+  const std::int32_t* top = s.overlayTop[k];
+  const std::int32_t* bottom = s.overlayBottom[k];
+  c.SetPen(kOverlayColour[k]);
+  c.MoveTo(0, bottom[0]);
+  for (int x = 0; x < PlotColumns(s.plotBitmap); ++x) {
+    c.LineTo(x, bottom[x]);
+    if (!map.Expanded()) {
+      if (k == 3) c.MoveTo(x, bottom[x]);
+      c.LineTo(x, top[x]);
+    } else {
+      c.LineTo(x + 1, top[x]);
+    }
+  }
+}
+
+}  // namespace
+
+void PaintBox1Paint(AppState& s, MainWindowPort& window) {
+  if (!s.bitmapsAlive) return;
+  const int w = s.plotBitmap.width(), h = s.plotBitmap.height();
+  const ViewMap map = MapView(s, w);
+  ComputeColumns(s, map, w, h);
+  CopyBitmap(s.plotBackground, s.plotBitmap);
+  {
+    PlotCanvas c(s.plotBitmap);
+    DrawHeader(c, s, window);
+    DrawRois(c, s, map);
+    DrawTrace(c, s, map);
+    for (int k : kOverlayOrder)
+      if (s.overlayShown[k] == 1) DrawOverlay(c, s, map, k);
+    DrawCursorTick(c, s, map, s.cursorChannel);
+  }
+  CopyToPaintBox(s, window, kCopyAxis | kCopyPlot | kCopyScale);
+}
 
 }  // namespace tavlex

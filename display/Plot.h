@@ -22,9 +22,19 @@ void ShowLinearScale(AppState& s, MainWindowPort& window, int withBackground);
 // Redraws axisStrip from viewStart and viewEnd and copies it to the paint box. Taking the range
 // from the analyser first is the caller's part (it needs the link).
 void DrawChannelAxis(AppState& s, MainWindowPort& window);
-// The full repaint of the spectrum from AppState.
+// The full repaint of the spectrum from AppState. Besides the bitmaps it changes only the column
+// rows, the gross sums of the listed regions, Label7 and (while idle) countRate.
 void PaintBox1Paint(AppState& s, MainWindowPort& window);
 // The analyser's own 256-point display trace during a scan, from acqStatus.
 void DrawLivePreview(AppState& s, MainWindowPort& window);
+
+// Switches the bitmaps to the large (1024 x 600) or the normal (512 x 300) layout, then redraws
+// the strips and the background with the current scale and copies them to the paint box. The
+// spectrum itself comes back with the next repaint. (SetPlotLayout in PlotBitmaps.h switches the
+// bitmaps alone.)
+void ApplyPlotLayout(AppState& s, MainWindowPort& window, bool large);
+// The same redraw without a change of size (a resize that keeps the layout): strips refilled,
+// scale and background redrawn, the three bitmaps copied.
+void RedrawPlotStrips(AppState& s, MainWindowPort& window);
 
 }  // namespace tavlex
