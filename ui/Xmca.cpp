@@ -35,6 +35,8 @@ TForm1::TForm1(Driver& driver, Clock& clock, QWidget* parent)
   CopyToPaintBox(*state_, *this, kCopyPlot);
   CopyToPaintBox(*state_, *this, kCopyScale);
   CopyToPaintBox(*state_, *this, kCopyAxis);
+  // The start-up ramp: the paint box shows a spectrum from the first moment on.
+  PaintBox1Paint();
 }
 
 TForm1::~TForm1() {

@@ -56,7 +56,7 @@ TEST_F(WindowTest, EveryControlIsThereWithItsCaption) {
   };
   const Want controls[] = {
       {"Label1", "0000ch"},     {"Label2", "4095ch"},      {"Label3", "@1024"},
-      {"Label5", "["},          {"Label6", "]"},           {"Label7", "12345678"},
+      {"Label5", "["},          {"Label6", "]"},           {"Label7", "2048"},  // the ramp at the cursor
       {"Label8", "0.00"},       {"Label9", "keV"},         {"Label10", "Counts"},
       {"Edit4", "ScanCount"},   {"Label4", "scans"},       {"SxfmStart", "Start"},
       {"SxfmStop", "Abort"},    {"SxfmClear", "Clear"},    {"Button7", "SetUp"},
