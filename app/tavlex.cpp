@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/Cli.h"
 #include "ui/Application.h"
 
 namespace {
@@ -24,6 +25,7 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (tavlex::IsCommandLine(argc, argv)) return tavlex::RunCommandLine(argc, argv);
   std::string driver;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
@@ -35,10 +37,11 @@ int main(int argc, char** argv) {
       std::printf("tavlex %s\n", TAVLEX_VERSION);
       return 0;
     } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
-      std::printf(
-          "usage: tavlex [--driver=sim|d2xx|ftdi | --simulate]\n"
-          "Opens the window of the multichannel analyser program.\n");
+      std::fputs(tavlex::CommandLineOverview(), stdout);
       return 0;
+    } else {
+      std::fprintf(stderr, "tavlex: unknown option or command '%s' (see tavlex --help)\n", a);
+      return 2;
     }
   }
   if (!HasDisplay()) {

@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "display/Plot.h"
+#include "display/StartUp.h"
 #include "link/Driver.h"
 #include "ui/ErrorBox.h"
 #include "ui/Helpabout.h"
@@ -30,13 +30,7 @@ TForm1::TForm1(Driver& driver, Clock& clock, QWidget* parent)
   CreateControls();
   ConnectHandlers();
 
-  ConstructState(*state_, *this);
-  ShowLogScale(*state_, *this, 1);
-  CopyToPaintBox(*state_, *this, kCopyPlot);
-  CopyToPaintBox(*state_, *this, kCopyScale);
-  CopyToPaintBox(*state_, *this, kCopyAxis);
-  // The start-up ramp: the paint box shows a spectrum from the first moment on.
-  PaintBox1Paint();
+  ConstructAndDrawStartUp(*state_, *this);
 }
 
 TForm1::~TForm1() {

@@ -1,0 +1,22 @@
+#include "cli/Session.h"
+
+#include "cli/Cli.h"
+#include "display/StartUp.h"
+#include "files/SpectrumFile.h"
+
+namespace tavlex::cli {
+
+Session::Session() : state_(std::make_unique<AppState>()) {
+  // Timer1's interval from the window definition.
+  window_.SetTimerInterval(100);
+  ConstructAndDrawStartUp(*state_, window_);
+}
+
+bool Session::Read(const std::string& path) {
+  const FileResult r = ReadSpectrumFile(*state_, window_, path, kMcaView);
+  if (r.ok()) return true;
+  Complain(path + ": " + FileResultReason(r));
+  return false;
+}
+
+}  // namespace tavlex::cli

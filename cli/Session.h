@@ -1,0 +1,27 @@
+#pragma once
+// The program state of one command-line run, constructed as the window constructs it.
+
+#include <memory>
+#include <string>
+
+#include "app/AppState.h"
+#include "app/MainWindowPort.h"
+
+namespace tavlex::cli {
+
+class Session {
+ public:
+  // The state after the main window's construction: ramp, log scale, bitmaps drawn.
+  Session();
+
+  AppState& State() { return *state_; }
+  HeadlessWindow& Window() { return window_; }
+  // File -> Read into the displayed slot; on failure says why on stderr and returns false.
+  bool Read(const std::string& path);
+
+ private:
+  std::unique_ptr<AppState> state_;
+  HeadlessWindow window_;
+};
+
+}  // namespace tavlex::cli

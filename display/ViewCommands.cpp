@@ -1,0 +1,68 @@
+#include "display/ViewCommands.h"
+
+#include <cstdio>
+
+#include "app/Convert.h"
+#include "display/Plot.h"
+
+namespace tavlex {
+
+void RefreshRangeLabels(AppState& s, MainWindowPort& window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%dch", s.viewStart);
+  window.SetText(Field::Label1, text);
+  std::snprintf(text, sizeof text, "%dch", s.viewEnd);
+  window.SetText(Field::Label2, text);
+  std::snprintf(text, sizeof text, "%d", s.cursorChannel);
+  window.SetText(Field::Label3, text);
+}
+
+void ShowCursorReadout(AppState& s, MainWindowPort& window) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d", s.cursorChannel);
+  window.SetText(Field::Label3, text);
+  if (s.calibrated != 1) return;
+  const float energy = static_cast<float>(s.cursorChannel) * s.calSlope + s.calOffset;
+  std::snprintf(text, sizeof text, "%8.2f", static_cast<double>(energy));
+  window.SetText(Field::Label8, text);
+  window.SetText(Field::Label9, s.energyUnit);
+}
+
+void SwitchRoiOn(AppState& s, const RoiSetting& roi) {
+  if (roi.index < 0 || roi.index >= kRoiCount) return;
+  RoiRecord& r = s.roiTable[roi.index];
+  r.low = roi.low;
+  r.high = roi.high;
+  CopyText(r.label, sizeof r.label, roi.label);
+  r.colour = static_cast<std::int32_t>(roi.colour);
+  r.defined = 1;
+  r.shown = 1;
+  s.currentRoi = roi.index;
+}
+
+void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& view) {
+  if (view.hasRange) {
+    s.viewStart = view.start;
+    s.viewEnd = view.end;
+    if (s.cursorChannel < s.viewStart || s.cursorChannel > s.viewEnd)
+      s.cursorChannel = s.viewStart + (s.viewEnd - s.viewStart + 1) / 2;
+  }
+  if (view.hasCursor) s.cursorChannel = view.cursor;
+  RefreshRangeLabels(s, window);
+  ShowCursorReadout(s, window);
+  if (view.linearStep >= 1 && view.linearStep <= 22) {
+    s.vfsIndex = view.linearStep;
+    s.logScale = 0;
+  } else {
+    s.logScale = 1;
+  }
+  for (const RoiSetting& r : view.rois) SwitchRoiOn(s, r);
+  DrawChannelAxis(s, window);
+  if (s.logScale == 1)
+    ShowLogScale(s, window, 1);
+  else
+    ShowLinearScale(s, window, 1);
+  PaintBox1Paint(s, window);
+}
+
+}  // namespace tavlex

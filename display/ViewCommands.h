@@ -1,0 +1,40 @@
+#pragma once
+// Setting the view from outside the window's own controls (the command line's render options):
+// the range, the cursor, the vertical scale and switched-on regions, each with the same effects
+// and redraws as the window's view and region commands.
+
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/MainWindowPort.h"
+
+namespace tavlex {
+
+struct RoiSetting {
+  int index = 0;
+  int low = 0, high = 0;
+  std::string label = "Xx-NN";
+  Colour colour = 0xFF0000;
+};
+
+struct ViewSettings {
+  bool hasRange = false;
+  int start = 0, end = 0;
+  bool hasCursor = false;
+  int cursor = 0;
+  int linearStep = 0;  // 1..22 = that linear full-scale step; 0 = logarithmic
+  std::vector<RoiSetting> rois;
+};
+
+// Writes the range labels: Label1 and Label2 from the view range, Label3 the cursor channel.
+void RefreshRangeLabels(AppState& s, MainWindowPort& window);
+// The cursor readout after a cursor move: Label3, and the energy in Label8 and Label9 when a
+// calibration exists.
+void ShowCursorReadout(AppState& s, MainWindowPort& window);
+// A region switched on with these bounds, label (cut to 7 characters) and colour.
+void SwitchRoiOn(AppState& s, const RoiSetting& roi);
+// Applies the settings, then redraws axis, scale and background and repaints the spectrum.
+void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& view);
+
+}  // namespace tavlex
