@@ -160,6 +160,11 @@ void SimAnalyser::SetMemorySize(int channels) {
   double sum = 0;
   for (int i = 0; i < memorySize_; ++i) cdf_[i] = (sum += shape_[i]);
   cdf_[memorySize_ - 1] = 1.0;
+  for (int k = 0, ch = 0; k < kMaxChannels; ++k) {
+    const double u = static_cast<double>(k) / kMaxChannels;
+    while (ch < memorySize_ - 1 && cdf_[ch] <= u) ++ch;
+    guide_[k] = ch;
+  }
   ClearMca();
   ClearScans();
   displayStart_ = 0;

@@ -48,7 +48,8 @@ class SimAnalyser {
   // Takes one frame (the bytes of one write) and writes its reply into `reply` (room for
   // kMaxReply bytes); returns the reply's length.
   int HandleFrame(const std::uint8_t* frame, int length, std::uint8_t* reply);
-  // Brings real time and counting up to the clock.
+  // Brings real time and counting up to the clock. Every frame does it first; the accessors
+  // below show the state of the last frame or Update.
   void Update();
 
   // What tests and demonstrations look at or set.
@@ -110,6 +111,9 @@ class SimAnalyser {
   int preset_ = 10000;  // 0.1 s
   double shape_[kMaxChannels] = {};
   double cdf_[kMaxChannels] = {};
+  // guide_[k]: the first channel whose cumulative probability exceeds k / kMaxChannels, so that
+  // drawing one event's channel is a short walk instead of a search.
+  int guide_[kMaxChannels] = {};
 
   // MCA memory
   bool running_ = false;

@@ -159,8 +159,9 @@ void SimAnalyser::DistributePoisson(std::uint32_t* counts, std::uint32_t* events
     const std::uint64_t n = random_.Poisson(mean);
     for (std::uint64_t k = 0; k < n; ++k) {
       const double u = random_.Uniform();
-      const int ch = static_cast<int>(std::upper_bound(cdf_, cdf_ + memorySize_, u) - cdf_);
-      counts[std::min(ch, memorySize_ - 1)] += 1;
+      int ch = guide_[static_cast<int>(u * kMaxChannels)];
+      while (ch < memorySize_ - 1 && cdf_[ch] <= u) ++ch;
+      counts[ch] += 1;
     }
     *events += static_cast<std::uint32_t>(n);
     return;

@@ -48,7 +48,9 @@ constexpr double kScatterCos = -0.7071;
 // Silicon escape peaks: 1.740 keV below lines above the silicon K edge, about 1 % of them.
 constexpr double kEscapeKeV = 1.740, kSiliconEdgeKeV = 1.84, kEscapeFraction = 0.01;
 // Share of the scattered continuum in all counts, and the noise threshold.
-constexpr double kContinuumShare = 0.28;
+constexpr double kContinuumShare = 0.22;
+// Incomplete charge collection: a flat shelf from the threshold up to each line.
+constexpr double kShelfFraction = 0.005;
 constexpr double kThresholdKeV = 0.30;
 
 constexpr int kFine = kMaxChannels;  // the shape is built on 10 eV channels, then merged
@@ -72,8 +74,15 @@ void AddPeak(double* fine, double e, double fwhm, double area) {
   }
 }
 
+void AddShelf(double* fine, double e, double area) {
+  const int first = static_cast<int>(kThresholdKeV / kSimKeVPerChannel4096);
+  const int last = std::min(kFine, static_cast<int>(e / kSimKeVPerChannel4096));
+  for (int i = first; i < last; ++i) fine[i] += area / (last - first);
+}
+
 void AddLine(double* fine, double e, double fwhm, double area) {
   AddPeak(fine, e, fwhm, area);
+  AddShelf(fine, e, area * kShelfFraction);
   if (e > kSiliconEdgeKeV) AddPeak(fine, e - kEscapeKeV, SimDetectorFwhm(e - kEscapeKeV),
                                    area * kEscapeFraction);
 }
@@ -85,7 +94,7 @@ double ComptonEnergy(double e) { return e / (1 + e / 511.0 * (1 - kScatterCos));
 double Continuum(double e) {
   if (e <= kThresholdKeV || e >= kSimTubeKv) return 0;
   const double kramers = (kSimTubeKv - e) / e;
-  const double absorbed = std::exp(-std::pow(9.0 / e, 3));
+  const double absorbed = std::exp(-std::pow(7.0 / e, 2.5));
   const double siliconMuRhoT = 33.9 * std::pow(10.0 / e, 2.8) * 2.33 * 0.045;
   return kramers * absorbed * (1 - std::exp(-siliconMuRhoT));
 }
@@ -100,12 +109,12 @@ void BuildFine(SimSample sample, double* fine) {
     const double area = WeightOf(table, size, line.element) * line.relative;
     if (area <= 0) continue;
     AddLine(fine, line.energyKeV, SimDetectorFwhm(line.energyKeV), area);
-    lines += area * (1 + kEscapeFraction);
+    lines += area * (1 + kEscapeFraction + kShelfFraction);
     if (std::string_view(line.element) == "Rh") {
       const double ec = ComptonEnergy(line.energyKeV);
       const double fwhm = std::hypot(SimDetectorFwhm(ec), kComptonExtraFwhm);
       AddLine(fine, ec, fwhm, area * kComptonRatio);
-      lines += area * kComptonRatio * (1 + kEscapeFraction);
+      lines += area * kComptonRatio * (1 + kEscapeFraction + kShelfFraction);
     }
   }
   double continuum = 0;
