@@ -17,10 +17,14 @@ void ZeroSpectrum(AppState& s) {
   std::fill(s.spectrumCounts, s.spectrumCounts + n, 0);
 }
 
-bool IsRefusal(const LinkContext& c) { return c.lastFailure == LinkFailure::Refused; }
+bool IsRefusal(const LinkContext& c) {
+  return c.lastFailure == LinkFailure::Refused;
+}
 
 // Frames that are only sent when their numbers fit the fixed field widths.
-int NotSent(LinkContext& c) { return Fail(c, LinkFailure::Refused); }
+int NotSent(LinkContext& c) {
+  return Fail(c, LinkFailure::Refused);
+}
 
 }  // namespace
 
@@ -77,16 +81,16 @@ int SendPreset(LinkContext& c, int device, int t) {
 
 int SendMemorySize(LinkContext& c, int device, int channels) {
   c.lastFailure = LinkFailure::None;
-  const char* frame = nullptr;
-  switch (channels) {
-    case 256: frame = "$M2;"; break;
-    case 512: frame = "$M4;"; break;
-    case 1024: frame = "$M8;"; break;
-    case 2048: frame = "$M16;"; break;
-    case 4096: frame = "$M32;"; break;
-    default: return NotSent(c);
-  }
-  return ExchangeAck(c, device, frame);
+  // The digits are the number of 128-channel blocks; 256 channels follow the same rule.
+  struct Size {
+    int channels;
+    const char* frame;
+  };
+  constexpr Size kSizes[] = {
+      {256, "$M2;"}, {512, "$M4;"}, {1024, "$M8;"}, {2048, "$M16;"}, {4096, "$M32;"}};
+  for (const Size& size : kSizes)
+    if (size.channels == channels) return ExchangeAck(c, device, size.frame);
+  return NotSent(c);
 }
 
 int SendCursor(LinkContext& c, int device, int channel) {
@@ -113,7 +117,9 @@ int SendAcqMode(LinkContext& c, int device, char mode) {
   return ExchangeAck(c, device, frame);
 }
 
-int SendLogDisplay(LinkContext& c, int device) { return ExchangeAck(c, device, "$O;"); }
+int SendLogDisplay(LinkContext& c, int device) {
+  return ExchangeAck(c, device, "$O;");
+}
 
 int SendVfsStep(LinkContext& c, int device, int k) {
   c.lastFailure = LinkFailure::None;
@@ -123,9 +129,17 @@ int SendVfsStep(LinkContext& c, int device, int k) {
   return ExchangeAck(c, device, frame);
 }
 
-int SendVfsDown(LinkContext& c, int device) { return ExchangeAck(c, device, "$V;"); }
-int SendVfsUp(LinkContext& c, int device) { return ExchangeAck(c, device, "$v;"); }
-int SendExpand(LinkContext& c, int device) { return ExchangeAck(c, device, "$E;"); }
-int SendCompress(LinkContext& c, int device) { return ExchangeAck(c, device, "$e;"); }
+int SendVfsDown(LinkContext& c, int device) {
+  return ExchangeAck(c, device, "$V;");
+}
+int SendVfsUp(LinkContext& c, int device) {
+  return ExchangeAck(c, device, "$v;");
+}
+int SendExpand(LinkContext& c, int device) {
+  return ExchangeAck(c, device, "$E;");
+}
+int SendCompress(LinkContext& c, int device) {
+  return ExchangeAck(c, device, "$e;");
+}
 
 }  // namespace tavlex

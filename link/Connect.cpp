@@ -23,8 +23,8 @@ int OpenDevice(LinkContext& c, int n) {
   AppState& s = c.s;
   // Five serial-number buffers and the null pointer that ends the list for the driver.
   char serials[kListedSerials][kSerialBytes] = {};
-  char* list[kListedSerials + 1] = {serials[0], serials[1], serials[2], serials[3], serials[4],
-                                    nullptr};
+  char* list[kListedSerials + 1] = {serials[0], serials[1], serials[2],
+                                    serials[3], serials[4], nullptr};
   std::uint32_t count = 0;
   if (c.driver.ListDevices(list, &count, kListAllBySerialNumber) != 0)
     return wire::Fail(c, LinkFailure::Driver);

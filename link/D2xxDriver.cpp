@@ -65,8 +65,8 @@ void CloseModule(void* module) {
 template <typename Fn>
 bool Bind(void* module, Fn& fn, const char* name, [[maybe_unused]] int ordinal) {
 #if defined(_WIN32)
-  FARPROC p = GetProcAddress(reinterpret_cast<HMODULE>(module),
-                             ordinal ? MAKEINTRESOURCEA(ordinal) : name);
+  FARPROC p =
+      GetProcAddress(reinterpret_cast<HMODULE>(module), ordinal ? MAKEINTRESOURCEA(ordinal) : name);
 #else
   void* p = dlsym(module, name);
 #endif
@@ -97,7 +97,9 @@ D2xxDriver::D2xxDriver(const std::string& library) {
   Load(path);
 }
 
-D2xxDriver::~D2xxDriver() { Unload(); }
+D2xxDriver::~D2xxDriver() {
+  Unload();
+}
 
 void D2xxDriver::Load(const std::string& library) {
   module_ = OpenModule(library);
@@ -148,7 +150,8 @@ int D2xxDriver::ListDevices(char** buffers, std::uint32_t* count, std::uint32_t 
   // The library fills one buffer for every attached device, however few the caller has: count
   // them first, list into buffers of our own, then copy what fits.
   std::uint32_t attached = 0;
-  if (FtStatus st = api_->listDevices(&attached, nullptr, kListNumberOnly)) return static_cast<int>(st);
+  if (FtStatus st = api_->listDevices(&attached, nullptr, kListNumberOnly))
+    return static_cast<int>(st);
   if (attached > kMostDevices) return kDriverOtherError;
   const std::uint32_t room = attached + kListingMargin;
   std::vector<std::array<char, 64>> serials(room);
@@ -207,7 +210,8 @@ int D2xxDriver::Read(DeviceHandle h, void* buffer, std::uint32_t count, std::uin
 
 int D2xxDriver::Write(DeviceHandle h, const void* buffer, std::uint32_t count,
                       std::uint32_t* written) {
-  return Pass(loaded_, h, [&] { return api_->write(h, const_cast<void*>(buffer), count, written); });
+  return Pass(loaded_, h,
+              [&] { return api_->write(h, const_cast<void*>(buffer), count, written); });
 }
 
 void D2xxDriver::Close(DeviceHandle handle) {

@@ -32,9 +32,9 @@ wire::Wait Request(LinkContext& c, DeviceHandle h, const char* frame, std::uint3
 void StoreBlock(AppState& s, int firstChannel, const std::uint8_t* bytes) {
   for (int i = 0; i < kBlockChannels; ++i) {
     const std::uint8_t* p = bytes + 4 * i;
-    const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                            (static_cast<std::uint32_t>(p[2]) << 16) |
-                            (static_cast<std::uint32_t>(p[3]) << 24);
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
     s.spectrumCounts[firstChannel + i] = static_cast<std::int32_t>(v);
   }
 }

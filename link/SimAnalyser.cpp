@@ -14,9 +14,9 @@ namespace {
 
 // Full-scale counts of the 22 linear display steps.
 constexpr std::int64_t kVfsFullScale[23] = {
-    0,          100,        250,         500,         1000,      2500,     5000,     10000,
-    25000,      50000,      100000,      250000,      500000,    1000000,  2500000,  5000000,
-    10000000,   25000000,   50000000,    100000000,   250000000, 500000000, 1000000000};
+    0,        100,      250,      500,       1000,      2500,      5000,      10000,
+    25000,    50000,    100000,   250000,    500000,    1000000,   2500000,   5000000,
+    10000000, 25000000, 50000000, 100000000, 250000000, 500000000, 1000000000};
 
 constexpr int kTracePoints = 256;
 constexpr int kNarrowestDisplay = 32;  // channels
@@ -204,8 +204,8 @@ void SimAnalyser::BuildStatus(std::uint8_t* out) {
 }
 
 void SimAnalyser::BuildBlock(int n, std::uint8_t* out) const {
-  const std::uint32_t* memory = scanMode_ ? (scanFinished_ ? banks_[activeBank_ ^ 1] : nullptr)
-                                          : counts_;
+  const std::uint32_t* memory =
+      scanMode_ ? (scanFinished_ ? banks_[activeBank_ ^ 1] : nullptr) : counts_;
   for (int i = 0; i < kBlockChannels; ++i) {
     const int ch = (n - 1) * kBlockChannels + i;
     // Blocks past the memory size read as empty.

@@ -181,7 +181,9 @@ class SimDriver : public Driver {
   // The next write of exactly this frame fails.
   void FailWriteOf(std::string_view frame);
   void ShortNextReply(int bytes) { shortNext_ = bytes; }
-  void SurplusNextReply(int bytes, std::uint8_t fill = 0x55) { surplusNext_ = bytes, surplusFill_ = fill; }
+  void SurplusNextReply(int bytes, std::uint8_t fill = 0x55) {
+    surplusNext_ = bytes, surplusFill_ = fill;
+  }
   void StallNextReply() { stallNext_ = true; }
   // Once this frame has been written: the next call of the kind fails / the cable is pulled
   // before the reply arrives.

@@ -27,7 +27,9 @@ std::int32_t SimAnalyser::RealTime10ms() const {
   return static_cast<std::int32_t>((scanMode_ ? scanUs_ : realUs_) / 10000);
 }
 
-std::uint32_t SimAnalyser::Events() const { return scanMode_ ? scanEvents_ : events_; }
+std::uint32_t SimAnalyser::Events() const {
+  return scanMode_ ? scanEvents_ : events_;
+}
 
 std::uint32_t SimAnalyser::Count(int channel) const {
   return (channel >= 0 && channel < kMaxChannels) ? counts_[channel] : 0;
@@ -144,8 +146,9 @@ void SimAnalyser::DistributeExact(std::uint32_t* counts, double* carry, std::uin
   if (left == 0) return;
   const int take = static_cast<int>(std::min<std::uint64_t>(left, memorySize_));
   std::iota(order_, order_ + memorySize_, 0);
-  std::nth_element(order_, order_ + take - 1, order_ + memorySize_,
-                   [carry](int a, int b) { return carry[a] > carry[b] || (carry[a] == carry[b] && a < b); });
+  std::nth_element(order_, order_ + take - 1, order_ + memorySize_, [carry](int a, int b) {
+    return carry[a] > carry[b] || (carry[a] == carry[b] && a < b);
+  });
   for (int k = 0; k < take; ++k) {
     counts[order_[k]] += 1;
     carry[order_[k]] -= 1;

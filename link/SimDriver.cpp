@@ -38,18 +38,22 @@ bool SimDriver::FramePattern::Matches(const std::uint8_t* frame, int n) const {
   return length > 0 && n == length && std::memcmp(frame, bytes, n) == 0;
 }
 
-void SimDriver::FailWriteOf(std::string_view frame) { failWrite_.Set(frame); }
+void SimDriver::FailWriteOf(std::string_view frame) {
+  failWrite_.Set(frame);
+}
 
 void SimDriver::FailCallAfterFrame(SimCall call, std::string_view frame) {
   failAfter_.Set(frame);
   failAfterCall_ = call;
 }
 
-void SimDriver::UnplugAfterFrame(std::string_view frame) { unplugAfter_.Set(frame); }
+void SimDriver::UnplugAfterFrame(std::string_view frame) {
+  unplugAfter_.Set(frame);
+}
 
 int SimDriver::OpenHandles() const {
-  return static_cast<int>(std::count_if(std::begin(slots_), std::end(slots_),
-                                        [](const Slot& s) { return s.inUse; }));
+  return static_cast<int>(
+      std::count_if(std::begin(slots_), std::end(slots_), [](const Slot& s) { return s.inUse; }));
 }
 
 bool SimDriver::Faulted(SimCall call) {

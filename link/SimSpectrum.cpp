@@ -18,11 +18,11 @@ struct Line {
 };
 
 constexpr Line kLines[] = {
-    {"Si", 1.740, 1.00}, {"Ar", 2.957, 1.00},  {"Cr", 5.415, 1.00},  {"Cr", 5.947, 0.13},
-    {"Mn", 5.899, 1.00}, {"Mn", 6.490, 0.14},  {"Fe", 6.404, 1.00},  {"Fe", 7.058, 0.14},
-    {"Ni", 7.478, 1.00}, {"Ni", 8.265, 0.14},  {"Cu", 8.048, 1.00},  {"Cu", 8.905, 0.15},
-    {"Zn", 8.639, 1.00}, {"Zn", 9.572, 0.15},  {"Mo", 17.479, 1.00}, {"Mo", 19.608, 0.19},
-    {"Sn", 25.271, 1.00}, {"Sn", 28.486, 0.21}, {"PbM", 2.346, 1.00}, {"PbL", 10.551, 1.00},
+    {"Si", 1.740, 1.00},   {"Ar", 2.957, 1.00},   {"Cr", 5.415, 1.00},  {"Cr", 5.947, 0.13},
+    {"Mn", 5.899, 1.00},   {"Mn", 6.490, 0.14},   {"Fe", 6.404, 1.00},  {"Fe", 7.058, 0.14},
+    {"Ni", 7.478, 1.00},   {"Ni", 8.265, 0.14},   {"Cu", 8.048, 1.00},  {"Cu", 8.905, 0.15},
+    {"Zn", 8.639, 1.00},   {"Zn", 9.572, 0.15},   {"Mo", 17.479, 1.00}, {"Mo", 19.608, 0.19},
+    {"Sn", 25.271, 1.00},  {"Sn", 28.486, 0.21},  {"PbM", 2.346, 1.00}, {"PbL", 10.551, 1.00},
     {"PbL", 12.614, 0.80}, {"PbL", 14.764, 0.15}, {"Rh", 20.216, 1.00}, {"Rh", 22.724, 0.19},
 };
 
@@ -33,12 +33,12 @@ struct Weight {
   double weight;
 };
 
-constexpr Weight kSteel[] = {{"Fe", 1.00}, {"Cr", 0.42}, {"Ni", 0.14}, {"Mn", 0.035},
-                             {"Mo", 0.09}, {"Cu", 0.006}, {"Si", 0.004}, {"Ar", 0.01},
-                             {"Rh", 0.05}};
-constexpr Weight kBrass[] = {{"Cu", 1.00}, {"Zn", 0.72}, {"PbL", 0.10}, {"PbM", 0.02},
-                             {"Fe", 0.012}, {"Ni", 0.006}, {"Sn", 0.01}, {"Ar", 0.008},
-                             {"Rh", 0.03}};
+constexpr Weight kSteel[] = {{"Fe", 1.00},  {"Cr", 0.42}, {"Ni", 0.14},
+                             {"Mn", 0.035}, {"Mo", 0.09}, {"Cu", 0.006},
+                             {"Si", 0.004}, {"Ar", 0.01}, {"Rh", 0.05}};
+constexpr Weight kBrass[] = {{"Cu", 1.00},  {"Zn", 0.72},  {"PbL", 0.10},
+                             {"PbM", 0.02}, {"Fe", 0.012}, {"Ni", 0.006},
+                             {"Sn", 0.01},  {"Ar", 0.008}, {"Rh", 0.03}};
 
 // Compton scatter of the anode lines relative to their Rayleigh scatter, and its extra width
 // (Doppler broadening) in keV FWHM. Scattering angle of the geometry: 135 degrees.
@@ -83,11 +83,13 @@ void AddShelf(double* fine, double e, double area) {
 void AddLine(double* fine, double e, double fwhm, double area) {
   AddPeak(fine, e, fwhm, area);
   AddShelf(fine, e, area * kShelfFraction);
-  if (e > kSiliconEdgeKeV) AddPeak(fine, e - kEscapeKeV, SimDetectorFwhm(e - kEscapeKeV),
-                                   area * kEscapeFraction);
+  if (e > kSiliconEdgeKeV)
+    AddPeak(fine, e - kEscapeKeV, SimDetectorFwhm(e - kEscapeKeV), area * kEscapeFraction);
 }
 
-double ComptonEnergy(double e) { return e / (1 + e / 511.0 * (1 - kScatterCos)); }
+double ComptonEnergy(double e) {
+  return e / (1 + e / 511.0 * (1 - kScatterCos));
+}
 
 // Scattered bremsstrahlung of the tube: Kramers' shape, absorbed at low energies by the sample
 // and the air path, and cut at high energies by the thin silicon of the detector.

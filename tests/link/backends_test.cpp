@@ -1,7 +1,7 @@
 // Choosing the backend, and the real-device backends on a machine without an analyser.
 
-#include "LinkFixture.h"
 #include "link/Backends.h"
+#include "LinkFixture.h"
 #include "link/FtdiDriver.h"
 
 namespace tavlex::test {

@@ -239,7 +239,8 @@ TEST_F(SimAnalyserTest, MalformedAndUnknownFramesAreRefused) {
 }
 
 TEST_F(SimAnalyserTest, TheRecordOfFramesKeepsTheLatestInOrder) {
-  for (int i = 0; i < 5000; ++i) Send(i % 2 ? "$O;" : "$@C" + std::to_string(1000 + i % 9000) + ";");
+  for (int i = 0; i < 5000; ++i)
+    Send(i % 2 ? "$O;" : "$@C" + std::to_string(1000 + i % 9000) + ";");
   const std::vector<std::string> frames = Frames();
   ASSERT_EQ(frames.size(), static_cast<std::size_t>(SimAnalyser::kMaxFrameRecord));
   EXPECT_EQ(frames.back(), "$O;");

@@ -40,17 +40,18 @@ TEST(SimSpectrumTest, DetectorResolutionFollowsTheSiliconDriftModel) {
   EXPECT_NEAR(SimDetectorFwhm(5.9), 0.140, 0.006);
   EXPECT_NEAR(SimDetectorFwhm(0.0), 0.085, 1e-9);
   EXPECT_GT(SimDetectorFwhm(17.5), SimDetectorFwhm(6.4));
-  EXPECT_NEAR(SimDetectorFwhm(17.479), std::sqrt(0.085 * 0.085 + 2.3548 * 2.3548 * 0.115 * 0.00365 * 17.479), 1e-12);
+  EXPECT_NEAR(SimDetectorFwhm(17.479),
+              std::sqrt(0.085 * 0.085 + 2.3548 * 2.3548 * 0.115 * 0.00365 * 17.479), 1e-12);
 }
 
 TEST(SimSpectrumTest, StainlessSteelShowsItsLinesAtTheirEnergies) {
   Shape steel(SimSample::StainlessSteel);
   EXPECT_NEAR(steel.Sum(0, 4096), 1.0, 1e-9);
   // 10 eV per channel: a line at E keV peaks in channel E x 100.
-  EXPECT_EQ(steel.PeakNear(6.404), 640);   // Fe Ka
-  EXPECT_EQ(steel.PeakNear(5.415), 541);   // Cr Ka
-  EXPECT_EQ(steel.PeakNear(7.478), 747);   // Ni Ka
-  EXPECT_EQ(steel.PeakNear(17.479), 1747); // Mo Ka
+  EXPECT_EQ(steel.PeakNear(6.404), 640);    // Fe Ka
+  EXPECT_EQ(steel.PeakNear(5.415), 541);    // Cr Ka
+  EXPECT_EQ(steel.PeakNear(7.478), 747);    // Ni Ka
+  EXPECT_EQ(steel.PeakNear(17.479), 1747);  // Mo Ka
   // Fe Ka is the strongest line; Cr Ka comes next, then Ni Ka.
   const int fe = steel.PeakNear(6.404);
   EXPECT_EQ(std::max_element(steel.p, steel.p + 4096) - steel.p, fe);
@@ -74,10 +75,10 @@ TEST(SimSpectrumTest, StainlessSteelShowsItsLinesAtTheirEnergies) {
 
 TEST(SimSpectrumTest, LeadedBrassShowsCopperZincAndLead) {
   Shape brass(SimSample::LeadedBrass);
-  EXPECT_EQ(brass.PeakNear(8.048), 804);   // Cu Ka
-  EXPECT_EQ(brass.PeakNear(8.639), 863);   // Zn Ka
-  EXPECT_EQ(brass.PeakNear(10.551), 1055); // Pb La
-  EXPECT_EQ(brass.PeakNear(12.614), 1261); // Pb Lb
+  EXPECT_EQ(brass.PeakNear(8.048), 804);    // Cu Ka
+  EXPECT_EQ(brass.PeakNear(8.639), 863);    // Zn Ka
+  EXPECT_EQ(brass.PeakNear(10.551), 1055);  // Pb La
+  EXPECT_EQ(brass.PeakNear(12.614), 1261);  // Pb Lb
   EXPECT_GT(brass.p[804], brass.p[863]);
   EXPECT_GT(brass.p[1055], 5 * brass.p[1150]);  // lead clearly above the background
   EXPECT_LT(brass.p[1055], brass.p[863] / 5);   // but a few per cent only

@@ -23,7 +23,8 @@ class OpenMcaWindowTest : public ::testing::Test {
   void ClickOpen() { QTest::mouseClick(Button("McaOpen"), Qt::LeftButton); }
   int EnabledAcquisitionButtons() {
     int n = 0;
-    for (const char* name : {"McaStart", "McaStop", "McaClear", "SxfmStart", "SxfmStop", "SxfmClear"})
+    for (const char* name :
+         {"McaStart", "McaStop", "McaClear", "SxfmStart", "SxfmStop", "SxfmClear"})
       n += Button(name)->isEnabled() ? 1 : 0;
     return n;
   }

@@ -22,9 +22,15 @@ SimDriver& Sim() {
 
 }  // namespace
 
-STANDIN_EXPORT void StandInSetDeviceCount(int n) { Sim().SetDeviceCount(n); }
-STANDIN_EXPORT int StandInFrameCount() { return Sim().Analyser().FrameCount(); }
-STANDIN_EXPORT int StandInOpenHandles() { return Sim().OpenHandles(); }
+STANDIN_EXPORT void StandInSetDeviceCount(int n) {
+  Sim().SetDeviceCount(n);
+}
+STANDIN_EXPORT int StandInFrameCount() {
+  return Sim().Analyser().FrameCount();
+}
+STANDIN_EXPORT int StandInOpenHandles() {
+  return Sim().OpenHandles();
+}
 
 STANDIN_EXPORT std::uint32_t FT_ListDevices(void* arg1, void* arg2, std::uint32_t flags) {
   const auto n = static_cast<std::uint32_t>(Sim().DeviceCount());
@@ -42,7 +48,9 @@ STANDIN_EXPORT std::uint32_t FT_ListDevices(void* arg1, void* arg2, std::uint32_
 STANDIN_EXPORT std::uint32_t FT_OpenEx(void* arg, std::uint32_t flags, DeviceHandle* handle) {
   return Sim().OpenEx(static_cast<const char*>(arg), flags, handle);
 }
-STANDIN_EXPORT std::uint32_t FT_ResetDevice(DeviceHandle h) { return Sim().ResetDevice(h); }
+STANDIN_EXPORT std::uint32_t FT_ResetDevice(DeviceHandle h) {
+  return Sim().ResetDevice(h);
+}
 STANDIN_EXPORT std::uint32_t FT_SetLatencyTimer(DeviceHandle h, unsigned char ms) {
   return Sim().SetLatencyTimer(h, ms);
 }
