@@ -1,9 +1,25 @@
 // Handlers of the analyser link.
 
+#include <QPushButton>
+#include <string>
+
+#include "link/Protocol.h"
 #include "ui/Xmca.h"
 
 namespace tavlex {
 
-void TForm1::McaOpenClick() {}
+void TForm1::McaOpenClick() {
+  LinkContext link{State(), *this, driver_, clock_};
+  // Every click lists and opens again and says how it went: after a failed open, or after the
+  // analyser was unplugged, a later click that succeeds must make the buttons usable.
+  if (OpenDevice(link, 0) != 1) {
+    SetText(Field::Edit2, "Error");
+    return;
+  }
+  SetText(Field::Edit2, std::to_string(State().deviceCount));
+  for (QPushButton* b : {McaStart, McaStop, McaClear, SxfmStart, SxfmStop, SxfmClear})
+    b->setEnabled(true);
+  State().deviceOpen = 1;
+}
 
 }  // namespace tavlex

@@ -1,0 +1,57 @@
+// Finding the analyser by serial number, opening device n and preparing the link.
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "link/Protocol.h"
+#include "link/Wire.h"
+
+namespace tavlex {
+
+namespace {
+
+constexpr int kListedSerials = 5;
+constexpr int kSerialBytes = 64;
+constexpr std::uint8_t kLatencyMs = 6;
+constexpr std::uint32_t kPurgeMask = kPurgeRxTx;
+
+}  // namespace
+
+int OpenDevice(LinkContext& c, int n) {
+  c.lastFailure = LinkFailure::None;
+  AppState& s = c.s;
+  // Five serial-number buffers and the null pointer that ends the list for the driver.
+  char serials[kListedSerials][kSerialBytes] = {};
+  char* list[kListedSerials + 1] = {serials[0], serials[1], serials[2],
+                                    serials[3], serials[4], nullptr};
+  std::uint32_t count = 0;
+  if (c.driver.ListDevices(list, &count, kListAllBySerialNumber) != 0)
+    return wire::Fail(c, LinkFailure::Driver);
+  s.deviceCount = static_cast<int>(std::min<std::uint32_t>(count, INT_MAX));
+  // More than five devices may be listed; only the first five have a serial number here.
+  if (n < 0 || n >= kListedSerials || n >= s.deviceCount) return wire::Fail(c, LinkFailure::Driver);
+
+  // Reopening (after an unplug, say) must not leak the handle of the earlier open.
+  DeviceHandle& handle = s.deviceHandles[n];
+  if (handle) {
+    c.driver.Close(handle);
+    handle = nullptr;
+    s.deviceOpen = 0;
+  }
+  serials[n][kSerialBytes - 1] = '\0';
+  DeviceHandle opened = nullptr;
+  if (c.driver.OpenEx(serials[n], kOpenBySerialNumber, &opened) != 0 || !opened)
+    return wire::Fail(c, LinkFailure::Driver);
+  handle = opened;
+  if (c.driver.ResetDevice(handle) != 0) return wire::Fail(c, LinkFailure::Driver);
+  if (c.driver.SetLatencyTimer(handle, kLatencyMs) != 0) return wire::Fail(c, LinkFailure::Driver);
+  // Neither of these two is essential to talk to the analyser.
+  const auto timeout = static_cast<std::uint32_t>(std::max(c.timeoutMs, 1));
+  c.driver.SetTimeouts(handle, timeout, timeout);
+  c.driver.Purge(handle, kPurgeMask);
+  s.deviceOpen = 1;
+  return 1;
+}
+
+}  // namespace tavlex

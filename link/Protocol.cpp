@@ -1,0 +1,122 @@
+// The three kinds of exchange: an acknowledged frame, the status block, the spectrum blocks.
+
+#include "link/Protocol.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "link/Wire.h"
+
+namespace tavlex {
+
+using wire::Fail;
+
+namespace {
+
+// Frames are 3 to 15 characters; anything else is not sent.
+std::uint32_t FrameLength(const char* frame) {
+  if (!frame) return 0;
+  const std::size_t n = strnlen(frame, 16);
+  return (n >= 3 && n <= 15) ? static_cast<std::uint32_t>(n) : 0;
+}
+
+// Writes the frame after dropping stale bytes, then waits for `need` reply bytes.
+wire::Wait Request(LinkContext& c, DeviceHandle h, const char* frame, std::uint32_t length,
+                   std::uint32_t need, std::uint32_t* waiting) {
+  wire::Discard(c, h);
+  if (!wire::WriteFrame(c, h, frame, length)) return wire::Wait::DriverFailed;
+  return wire::WaitFor(c, h, need, waiting);
+}
+
+void StoreBlock(AppState& s, int firstChannel, const std::uint8_t* bytes) {
+  for (int i = 0; i < kBlockChannels; ++i) {
+    const std::uint8_t* p = bytes + 4 * i;
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    s.spectrumCounts[firstChannel + i] = static_cast<std::int32_t>(v);
+  }
+}
+
+// The largest count, and the total added as unsigned 32-bit values (wrapping at 2^32).
+void RecomputeTotals(AppState& s) {
+  const int n = std::clamp(s.channelSize, 0, kReadBufferChannels);
+  int largest = 0;
+  std::uint32_t total = 0;
+  for (int i = 0; i < n; ++i) {
+    largest = std::max(largest, static_cast<int>(s.spectrumCounts[i]));
+    total += static_cast<std::uint32_t>(s.spectrumCounts[i]);
+  }
+  s.maxChannelCount = largest;
+  s.countRate = static_cast<float>(total);
+}
+
+}  // namespace
+
+int ExchangeAck(LinkContext& c, int device, const char* frame) {
+  c.lastFailure = LinkFailure::None;
+  const std::uint32_t length = FrameLength(frame);
+  if (length == 0) return Fail(c, LinkFailure::Refused);
+  DeviceHandle h = wire::HandleOf(c.s, device);
+  if (!h) return Fail(c, LinkFailure::Driver);
+  std::uint32_t waiting = 0;
+  if (Request(c, h, frame, length, 1, &waiting) != wire::Wait::Ready) return 0;
+  std::uint8_t reply[kAckBufferSize];
+  const std::uint32_t take = std::min<std::uint32_t>(waiting, sizeof reply);
+  std::uint32_t got = 0;
+  if (c.driver.Read(h, reply, take, &got) != 0 || got == 0) return Fail(c, LinkFailure::Driver);
+  wire::Discard(c, h);  // a reply longer than the buffer
+  return reply[0] == '!' ? 1 : Fail(c, LinkFailure::Refused);
+}
+
+int ReadStatus(LinkContext& c, int device) {
+  c.lastFailure = LinkFailure::None;
+  DeviceHandle h = wire::HandleOf(c.s, device);
+  if (!h) return Fail(c, LinkFailure::Driver);
+  std::uint32_t waiting = 0;
+  if (Request(c, h, "$R0;", 4, kStatusBytes, &waiting) != wire::Wait::Ready) return 0;
+  // Read into a local block first: a failed read must not leave half a block in the state.
+  std::uint8_t block[kStatusBytes];
+  if (!wire::ReadExact(c, h, block, kStatusBytes)) return 0;
+  wire::Discard(c, h);
+  std::memcpy(c.s.acqStatus.data(), block, kStatusBytes);
+  return 1;
+}
+
+int ReadSpectrumBlocks(LinkContext& c, int device) {
+  c.lastFailure = LinkFailure::None;
+  AppState& s = c.s;
+  DeviceHandle h = wire::HandleOf(s, device);
+  if (!h) return Fail(c, LinkFailure::Driver);
+  if (s.blockSize <= 0) return Fail(c, LinkFailure::Refused);
+  // The analyser has no more than 32 blocks, and no block may reach past the count buffer.
+  const int blocks = std::min(s.channelSize / s.blockSize, kMaxBlocks);
+  bool skipped = false;
+  for (int n = 1; n <= blocks; ++n) {
+    const int first = (n - 1) * s.blockSize;
+    if (first + kBlockChannels > kReadBufferChannels) break;
+    char frame[8];
+    const int length = std::snprintf(frame, sizeof frame, "$R%d;", n);
+    wire::Discard(c, h);
+    // A failed write ends the read at once; the blocks not yet read keep their counts.
+    if (!wire::WriteFrame(c, h, frame, static_cast<std::uint32_t>(length))) return 0;
+    std::uint32_t waiting = 0;
+    const wire::Wait w = wire::WaitFor(c, h, kBlockBytes, &waiting);
+    if (w == wire::Wait::TimedOut) return 0;  // a stalled analyser: no point in 31 more waits
+    if (w == wire::Wait::DriverFailed) {
+      // A failed queue query skips only this block; the result then says the read was partial.
+      skipped = true;
+      continue;
+    }
+    std::uint8_t block[kBlockBytes];
+    if (!wire::ReadExact(c, h, block, kBlockBytes)) return 0;
+    wire::Discard(c, h);
+    StoreBlock(s, first, block);
+  }
+  RecomputeTotals(s);
+  if (skipped) return Fail(c, LinkFailure::Driver);
+  return 1;
+}
+
+}  // namespace tavlex

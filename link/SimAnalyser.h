@@ -1,0 +1,267 @@
+#pragma once
+// The simulated analyser: the program's built-in instrument, good enough to learn and demonstrate
+// the whole program on. `SimAnalyser` is the instrument (it answers every frame of the command
+// set, counts an XRF spectrum in real time from a clock, keeps its own display state and runs
+// scans into two banks); `SimDriver` is the USB side (listing, handles, the receive queue) with
+// the faults that tests inject. Deterministic for a given seed and clock.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Clock.h"
+#include "link/Driver.h"
+#include "link/SimRandom.h"
+#include "link/SimSpectrum.h"
+
+namespace tavlex {
+
+struct SimConfig {
+  std::uint64_t seed = 1;
+  int deviceCount = 1;          // devices listed: "SIM00001", "SIM00002", ...
+  double inputRateCps = 15000;  // photons reaching the detector
+  // Dead time per counted event; the counted rate is input / (1 + input x dead time). 0 = none.
+  double deadTimeUs = 1.0;
+  // Exact expected counts instead of Poisson counting (events = counted rate x real time).
+  bool exactCounts = false;
+  SimSample sample = SimSample::StainlessSteel;
+  Clock* clock = nullptr;  // null: the steady wall clock
+  // Time from a frame to its reply being waiting in the receive queue.
+  std::int64_t linkDelayUs = 0;
+};
+
+struct SimRoi {
+  bool set = false;
+  int low = 0, high = 0;
+};
+
+class SimAnalyser {
+ public:
+  static constexpr int kMaxFrameRecord = 4096;
+  static constexpr int kMaxReply = 512;
+  static constexpr std::uint8_t kRefusal = '?';
+
+  SimAnalyser(const SimConfig& config, Clock& clock);
+
+  // Takes one frame (the bytes of one write) and writes its reply into `reply` (room for
+  // kMaxReply bytes); returns the reply's length.
+  int HandleFrame(const std::uint8_t* frame, int length, std::uint8_t* reply);
+  // Brings real time and counting up to the clock. Every frame does it first; the accessors
+  // below show the state of the last frame or Update.
+  void Update();
+
+  // What tests and demonstrations look at or set.
+  bool Running() const { return running_; }
+  bool Scanning() const { return scanning_; }
+  int MemorySize() const { return memorySize_; }
+  int Preset() const { return preset_; }  // 0.1 s
+  std::int32_t RealTime10ms() const;
+  std::uint32_t Events() const;
+  std::uint32_t Count(int channel) const;  // of the MCA memory
+  std::uint32_t BankCount(int bank, int channel) const;
+  // Loads a count into the MCA memory, for tests of the host's arithmetic.
+  void SetCount(int channel, std::uint32_t value);
+  int ScansCompleted() const { return scansCompleted_; }
+  int DisplayStart() const { return displayStart_; }
+  int DisplayEnd() const { return displayEnd_; }
+  int Cursor() const { return cursor_; }
+  int VfsIndex() const { return logScale_ ? 0 : linearVfs_; }  // 0 = logarithmic
+  void SetVfsIndex(int index);
+  char AcqMode() const { return acqMode_; }
+  SimRoi Roi(int r) const { return (r >= 0 && r < 10) ? rois_[r] : SimRoi{}; }
+  double KeVPerChannel() const { return kSimKeVPerChannel4096 * 4096.0 / memorySize_; }
+  double Probability(int channel) const { return shape_[channel]; }
+  double CountedRateCps() const;
+  void SetInputRate(double cps) { Update(), config_.inputRateCps = cps; }
+  void SetDeadTimeUs(double us) { Update(), config_.deadTimeUs = us; }
+
+  // The frames received, oldest first (the last kMaxFrameRecord of them).
+  std::vector<std::string> Frames() const;
+  std::string LastFrame() const;
+  int FrameCount() const { return frameCount_; }
+  void ClearFrames() { frameCount_ = 0; }
+  void RecordFrame(const std::uint8_t* frame, int length);
+
+ private:
+  bool Execute(std::string_view f, std::uint8_t* reply, int* length);
+  bool ExecuteDisplay(std::string_view f);
+  void BuildStatus(std::uint8_t* out);
+  void BuildBlock(int n, std::uint8_t* out) const;
+  void SetMemorySize(int channels);
+  void ClearMca();
+  void ClearScans();
+  void AdvanceMca(std::int64_t dtUs);
+  void AdvanceScan(std::int64_t dtUs);
+  void FinishScan();
+  void CountInto(std::uint32_t* counts, double* carry, std::uint32_t* events, std::int64_t fromUs,
+                 std::int64_t toUs);
+  void DistributeExact(std::uint32_t* counts, double* carry, std::uint64_t n);
+  void DistributePoisson(std::uint32_t* counts, std::uint32_t* events, double mean);
+  std::int64_t ScanPresetUs() const;
+  std::uint8_t TracePoint(const std::uint32_t* counts, int point) const;
+
+  SimConfig config_;
+  Clock& clock_;
+  SimRandom random_;
+  std::int64_t lastClockUs_ = 0;
+
+  int memorySize_ = 4096;
+  int preset_ = 10000;  // 0.1 s
+  double shape_[kMaxChannels] = {};
+  double cdf_[kMaxChannels] = {};
+  // guide_[k]: the first channel whose cumulative probability exceeds k / kMaxChannels, so that
+  // drawing one event's channel is a short walk instead of a search.
+  int guide_[kMaxChannels] = {};
+
+  // MCA memory
+  bool running_ = false;
+  bool scanMode_ = false;  // blocks come from the last finished scan
+  std::int64_t realUs_ = 0;
+  std::uint32_t counts_[kMaxChannels] = {};
+  double carry_[kMaxChannels] = {};  // exact counting: fractions not yet counted
+  std::uint32_t events_ = 0;
+
+  // Scan banks
+  bool scanning_ = false;
+  int activeBank_ = 0;
+  std::int64_t scanUs_ = 0;
+  std::uint32_t banks_[2][kMaxChannels] = {};
+  double bankCarry_[kMaxChannels] = {};
+  std::uint32_t scanEvents_ = 0;
+  bool scanFinished_ = false;  // a finished bank exists
+  bool scanDone_ = false;      // latched until a status block has reported it
+  int scansCompleted_ = 0;
+
+  // Display
+  int displayStart_ = 0, displayEnd_ = 4095, cursor_ = 2048;
+  bool logScale_ = true;
+  int linearVfs_ = 2;
+  char acqMode_ = 'M';
+  SimRoi rois_[10];
+
+  // Record of frames: a ring of fixed slots, so that a long demonstration does not grow memory.
+  struct FrameSlot {
+    std::uint8_t length = 0;
+    char bytes[16] = {};
+  };
+  std::unique_ptr<FrameSlot[]> frames_;
+  int frameCount_ = 0;
+  int order_[kMaxChannels] = {};  // scratch of the exact counting
+};
+
+// Driver calls by kind, for injecting a failure into one of them.
+enum class SimCall { List, Open, Reset, Latency, Timeouts, Purge, QueueStatus, Read, Write, Count };
+
+class SimDriver : public Driver {
+ public:
+  static constexpr int kMaxHandles = 16;
+  static constexpr int kQueueBytes = 8192;
+
+  explicit SimDriver(const SimConfig& config = {});
+  ~SimDriver() override;
+
+  SimAnalyser& Analyser() { return *analyser_; }
+  const SimAnalyser& Analyser() const { return *analyser_; }
+
+  // Attached devices.
+  void SetDeviceCount(int n) { deviceCount_ = n < 0 ? 0 : n; }
+  int DeviceCount() const { return deviceCount_; }
+  // Pulling the cable: every open handle is dead from now on and nothing is listed. Plugging it
+  // back lists the devices again; dead handles stay dead until closed.
+  void Unplug();
+  void Plug() { plugged_ = true; }
+  bool Plugged() const { return plugged_; }
+
+  // Faults for tests.
+  void RefuseNextFrame(std::uint8_t byte = SimAnalyser::kRefusal) { refuseNext_ = byte; }
+  // The call of this kind after `skip` successful ones fails, `times` times in a row.
+  void FailCall(SimCall call, int skip = 0, int times = 1);
+  // The next write of exactly this frame fails.
+  void FailWriteOf(std::string_view frame);
+  void ShortNextReply(int bytes) { shortNext_ = bytes; }
+  void SurplusNextReply(int bytes, std::uint8_t fill = 0x55) {
+    surplusNext_ = bytes, surplusFill_ = fill;
+  }
+  void StallNextReply() { stallNext_ = true; }
+  // Once this frame has been written: the next call of the kind fails / the cable is pulled
+  // before the reply arrives.
+  void FailCallAfterFrame(SimCall call, std::string_view frame);
+  void UnplugAfterFrame(std::string_view frame);
+
+  // What the host did on the link.
+  int OpenHandles() const;
+  int Opens() const { return opens_; }
+  int Resets() const { return resets_; }
+  int LatencyMs() const { return latencyMs_; }
+  std::uint32_t ReadTimeoutMs() const { return readTimeoutMs_; }
+  std::uint32_t WriteTimeoutMs() const { return writeTimeoutMs_; }
+  std::uint32_t PurgeMask() const { return purgeMask_; }
+  int QueueStatusCalls() const { return queueStatusCalls_; }
+  std::vector<std::string> Frames() const { return analyser_->Frames(); }
+
+  // Driver
+  int ListDevices(char** buffers, std::uint32_t* count, std::uint32_t flags) override;
+  int OpenEx(const char* serialNumber, std::uint32_t flags, DeviceHandle* handle) override;
+  int ResetDevice(DeviceHandle handle) override;
+  int SetLatencyTimer(DeviceHandle handle, std::uint8_t ms) override;
+  int SetTimeouts(DeviceHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override;
+  int Purge(DeviceHandle handle, std::uint32_t mask) override;
+  int GetQueueStatus(DeviceHandle handle, std::uint32_t* bytesWaiting) override;
+  int Read(DeviceHandle handle, void* buffer, std::uint32_t count, std::uint32_t* got) override;
+  int Write(DeviceHandle handle, const void* buffer, std::uint32_t count,
+            std::uint32_t* written) override;
+  void Close(DeviceHandle handle) override;
+  const char* Name() const override { return "simulated"; }
+  bool IsSimulation() const override { return true; }
+
+ private:
+  struct Slot {
+    bool inUse = false;
+    bool dead = false;
+  };
+  // 0 when the handle is open and alive, else the driver status to return.
+  int Check(DeviceHandle handle) const;
+  int SlotOf(DeviceHandle handle) const;
+  bool Faulted(SimCall call);
+  void Queue(const std::uint8_t* bytes, int n);
+  void ClearQueue() { queueLength_ = 0, visible_ = 0; }
+  void Reveal();
+
+  std::unique_ptr<SteadyClock> ownClock_;
+  Clock& clock_;
+  std::unique_ptr<SimAnalyser> analyser_;
+  std::int64_t linkDelayUs_ = 0;
+  int deviceCount_ = 1;
+  bool plugged_ = true;
+  Slot slots_[kMaxHandles];
+
+  std::uint8_t queue_[kQueueBytes] = {};
+  int queueLength_ = 0;
+  int visible_ = 0;  // bytes of the queue that have arrived
+  std::int64_t arrivesAtUs_ = 0;
+
+  struct Fault {
+    int skip = 0, times = 0;
+  };
+  Fault faults_[static_cast<int>(SimCall::Count)];
+  struct FramePattern {
+    char bytes[16] = {};
+    int length = 0;
+    bool Matches(const std::uint8_t* frame, int n) const;
+    void Set(std::string_view frame);
+  };
+  FramePattern failWrite_, failAfter_, unplugAfter_;
+  SimCall failAfterCall_ = SimCall::Count;
+  int refuseNext_ = -1;
+  int shortNext_ = -1;
+  int surplusNext_ = 0;
+  std::uint8_t surplusFill_ = 0x55;
+  bool stallNext_ = false;
+
+  int opens_ = 0, resets_ = 0, latencyMs_ = -1, queueStatusCalls_ = 0;
+  std::uint32_t readTimeoutMs_ = 0, writeTimeoutMs_ = 0, purgeMask_ = 0;
+};
+
+}  // namespace tavlex

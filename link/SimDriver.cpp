@@ -1,0 +1,235 @@
+// The USB side of the simulated analyser: the device list, handles, the receive queue, faults.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "link/SimAnalyser.h"
+
+namespace tavlex {
+
+SimDriver::SimDriver(const SimConfig& config)
+    : ownClock_(config.clock ? nullptr : std::make_unique<SteadyClock>()),
+      clock_(config.clock ? *config.clock : *ownClock_),
+      analyser_(std::make_unique<SimAnalyser>(config, clock_)),
+      linkDelayUs_(std::max<std::int64_t>(config.linkDelayUs, 0)),
+      deviceCount_(std::max(config.deviceCount, 0)) {}
+
+SimDriver::~SimDriver() = default;
+
+void SimDriver::Unplug() {
+  plugged_ = false;
+  for (Slot& slot : slots_)
+    if (slot.inUse) slot.dead = true;
+  ClearQueue();
+}
+
+void SimDriver::FailCall(SimCall call, int skip, int times) {
+  if (call == SimCall::Count) return;
+  faults_[static_cast<int>(call)] = Fault{std::max(skip, 0), std::max(times, 0)};
+}
+
+void SimDriver::FramePattern::Set(std::string_view frame) {
+  length = static_cast<int>(std::min(frame.size(), sizeof bytes));
+  std::memcpy(bytes, frame.data(), length);
+}
+
+bool SimDriver::FramePattern::Matches(const std::uint8_t* frame, int n) const {
+  return length > 0 && n == length && std::memcmp(frame, bytes, n) == 0;
+}
+
+void SimDriver::FailWriteOf(std::string_view frame) {
+  failWrite_.Set(frame);
+}
+
+void SimDriver::FailCallAfterFrame(SimCall call, std::string_view frame) {
+  failAfter_.Set(frame);
+  failAfterCall_ = call;
+}
+
+void SimDriver::UnplugAfterFrame(std::string_view frame) {
+  unplugAfter_.Set(frame);
+}
+
+int SimDriver::OpenHandles() const {
+  return static_cast<int>(
+      std::count_if(std::begin(slots_), std::end(slots_), [](const Slot& s) { return s.inUse; }));
+}
+
+bool SimDriver::Faulted(SimCall call) {
+  Fault& f = faults_[static_cast<int>(call)];
+  if (f.times == 0) return false;
+  if (f.skip > 0) {
+    --f.skip;
+    return false;
+  }
+  --f.times;
+  return true;
+}
+
+int SimDriver::SlotOf(DeviceHandle handle) const {
+  for (int i = 0; i < kMaxHandles; ++i)
+    if (handle == &slots_[i]) return i;
+  return -1;
+}
+
+int SimDriver::Check(DeviceHandle handle) const {
+  const int i = SlotOf(handle);
+  if (i < 0 || !slots_[i].inUse) return kDriverInvalidHandle;
+  return slots_[i].dead ? kDriverIoError : 0;
+}
+
+int SimDriver::ListDevices(char** buffers, std::uint32_t* count, std::uint32_t flags) {
+  if (Faulted(SimCall::List)) return kDriverIoError;
+  if (!count || flags != kListAllBySerialNumber) return kDriverOtherError;
+  const int listed = plugged_ ? deviceCount_ : 0;
+  *count = static_cast<std::uint32_t>(listed);
+  // Only as many buffers as the caller's list holds, up to its null pointer.
+  for (int i = 0; buffers && i < listed && buffers[i]; ++i)
+    std::snprintf(buffers[i], 64, "SIM%05d", i + 1);
+  return 0;
+}
+
+int SimDriver::OpenEx(const char* serialNumber, std::uint32_t flags, DeviceHandle* handle) {
+  if (Faulted(SimCall::Open)) return kDriverIoError;
+  if (!handle || !serialNumber || flags != kOpenBySerialNumber) return kDriverOtherError;
+  int number = 0;
+  char tail = 0;
+  const bool ours = std::sscanf(serialNumber, "SIM%5d%c", &number, &tail) == 1;
+  if (!plugged_ || !ours || number < 1 || number > deviceCount_) return kDriverDeviceNotFound;
+  for (Slot& slot : slots_) {
+    if (slot.inUse) continue;
+    slot = Slot{true, false};
+    *handle = &slot;
+    ++opens_;
+    ClearQueue();
+    return 0;
+  }
+  return kDriverDeviceNotOpened;  // every handle is taken: somebody leaks them
+}
+
+int SimDriver::ResetDevice(DeviceHandle handle) {
+  if (Faulted(SimCall::Reset)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  ++resets_;
+  ClearQueue();
+  return 0;
+}
+
+int SimDriver::SetLatencyTimer(DeviceHandle handle, std::uint8_t ms) {
+  if (Faulted(SimCall::Latency)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  latencyMs_ = ms;
+  return 0;
+}
+
+int SimDriver::SetTimeouts(DeviceHandle handle, std::uint32_t readMs, std::uint32_t writeMs) {
+  if (Faulted(SimCall::Timeouts)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  readTimeoutMs_ = readMs;
+  writeTimeoutMs_ = writeMs;
+  return 0;
+}
+
+int SimDriver::Purge(DeviceHandle handle, std::uint32_t mask) {
+  if (Faulted(SimCall::Purge)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  purgeMask_ = mask;
+  if (mask & 1) ClearQueue();
+  return 0;
+}
+
+void SimDriver::Reveal() {
+  if (visible_ < queueLength_ && clock_.NowUs() >= arrivesAtUs_) visible_ = queueLength_;
+}
+
+int SimDriver::GetQueueStatus(DeviceHandle handle, std::uint32_t* bytesWaiting) {
+  ++queueStatusCalls_;
+  if (Faulted(SimCall::QueueStatus)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  if (!bytesWaiting) return kDriverOtherError;
+  Reveal();
+  *bytesWaiting = static_cast<std::uint32_t>(visible_);
+  return 0;
+}
+
+int SimDriver::Read(DeviceHandle handle, void* buffer, std::uint32_t count, std::uint32_t* got) {
+  if (got) *got = 0;
+  if (Faulted(SimCall::Read)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  if (!buffer || !got) return kDriverOtherError;
+  Reveal();
+  const int n = std::min(static_cast<int>(std::min<std::uint32_t>(count, kQueueBytes)), visible_);
+  std::memcpy(buffer, queue_, n);
+  std::memmove(queue_, queue_ + n, queueLength_ - n);
+  queueLength_ -= n;
+  visible_ -= n;
+  *got = static_cast<std::uint32_t>(n);
+  return 0;
+}
+
+int SimDriver::Write(DeviceHandle handle, const void* buffer, std::uint32_t count,
+                     std::uint32_t* written) {
+  if (written) *written = 0;
+  if (Faulted(SimCall::Write)) return kDriverIoError;
+  if (int st = Check(handle)) return st;
+  if (!buffer || !written) return kDriverOtherError;
+  const auto* frame = static_cast<const std::uint8_t*>(buffer);
+  const int length = static_cast<int>(std::min<std::uint32_t>(count, 64));
+  if (failWrite_.Matches(frame, length)) {
+    failWrite_.length = 0;
+    return kDriverIoError;
+  }
+  *written = count;
+  std::uint8_t reply[SimAnalyser::kMaxReply];
+  int replyLength = 0;
+  if (refuseNext_ >= 0) {
+    analyser_->Update();
+    analyser_->RecordFrame(frame, length);
+    reply[0] = static_cast<std::uint8_t>(refuseNext_);
+    replyLength = 1;
+    refuseNext_ = -1;
+  } else {
+    replyLength = analyser_->HandleFrame(frame, length, reply);
+  }
+  if (failAfter_.Matches(frame, length)) {
+    failAfter_.length = 0;
+    FailCall(failAfterCall_);
+  }
+  if (unplugAfter_.Matches(frame, length)) {
+    unplugAfter_.length = 0;
+    Unplug();
+    return 0;
+  }
+  if (stallNext_) {
+    stallNext_ = false;
+    return 0;
+  }
+  if (shortNext_ >= 0) replyLength = std::min(replyLength, shortNext_), shortNext_ = -1;
+  Queue(reply, replyLength);
+  if (surplusNext_ > 0) {
+    std::uint8_t extra[SimAnalyser::kMaxReply];
+    const int n = std::min(surplusNext_, static_cast<int>(sizeof extra));
+    std::fill(extra, extra + n, surplusFill_);
+    Queue(extra, n);
+    surplusNext_ = 0;
+  }
+  return 0;
+}
+
+void SimDriver::Queue(const std::uint8_t* bytes, int n) {
+  // A full queue drops what does not fit, as the device's buffer would.
+  n = std::min(n, kQueueBytes - queueLength_);
+  if (n <= 0) return;
+  std::memcpy(queue_ + queueLength_, bytes, n);
+  queueLength_ += n;
+  arrivesAtUs_ = clock_.NowUs() + linkDelayUs_;
+  if (linkDelayUs_ == 0) visible_ = queueLength_;
+}
+
+void SimDriver::Close(DeviceHandle handle) {
+  const int i = SlotOf(handle);
+  if (i >= 0) slots_[i] = Slot{};
+}
+
+}  // namespace tavlex
