@@ -1,17 +1,72 @@
 // Handlers of the MCA acquisition, its setup and the SXFM scans.
 
+#include <QDialog>
+
+#include "acq/Acquisition.h"
+#include "acq/Xmca1.h"
+#include "app/Convert.h"
+#include "ui/ErrorBox.h"
 #include "ui/Xmca.h"
 
 namespace tavlex {
+namespace {
+LinkContext LinkOf(TForm1& form) {
+  return LinkContext{form.State(), form, form.LinkDriver(), form.LinkClock()};
+}
+}  // namespace
 
-void TForm1::McaStartClick() {}
-void TForm1::McaStopClick() {}
-void TForm1::McaClearClick() {}
-void TForm1::Button10Click() {}
-void TForm1::SCAGATEClick() {}
-void TForm1::SCAFASTClick() {}
-void TForm1::MCAClick() {}
-void TForm1::Timer1Timer() {}
+void TForm1::McaStartClick() {
+  LinkContext link = LinkOf(*this);
+  tavlex::McaStart(link);
+}
+
+void TForm1::McaStopClick() {
+  LinkContext link = LinkOf(*this);
+  tavlex::McaStop(link);
+}
+
+void TForm1::McaClearClick() {
+  LinkContext link = LinkOf(*this);
+  tavlex::McaClear(link);
+}
+
+void TForm1::SCAGATEClick() {
+  LinkContext link = LinkOf(*this);
+  SetAcqMode(link, 'G');
+}
+
+void TForm1::SCAFASTClick() {
+  LinkContext link = LinkOf(*this);
+  SetAcqMode(link, 'S');
+}
+
+void TForm1::MCAClick() {
+  LinkContext link = LinkOf(*this);
+  SetAcqMode(link, 'M');
+}
+
+void TForm1::Timer1Timer() {
+  LinkContext link = LinkOf(*this);
+  Timer1Tick(link);
+}
+
+void TForm1::Button10Click() {
+  AppState& s = State();
+  // The dialog shows the texts of the displayed spectrum.
+  CopyText(s.mcaSetup.comment, sizeof s.mcaSetup.comment, s.currentHeader.Comment());
+  CopyText(s.mcaSetup.sampleId, sizeof s.mcaSetup.sampleId, s.currentHeader.SampleId());
+  bool ok = false;
+  {
+    TXMCA1SetUp dialog(
+        s.mcaSetup, [this](const std::string& m) { ShowErrorBox(this, QString::fromStdString(m)); },
+        this);
+    ok = dialog.exec() == QDialog::Accepted && dialog.StoredCleanly();
+  }
+  if (!ok) return;
+  LinkContext link = LinkOf(*this);
+  ApplyMcaSetup(link);
+}
+
 void TForm1::SxfmStartClick() {}
 void TForm1::SxfmStopClick() {}
 void TForm1::SxfmClearClick() {}

@@ -1,0 +1,26 @@
+#pragma once
+// MCA acquisition control and the polling loop: Start, Stop, Clear, the acquisition mode, the
+// setup taken over after the dialog, and one tick of Timer1. The window's handlers and the
+// command line's acquire both run these.
+
+#include "link/Protocol.h"
+
+namespace tavlex {
+
+// The one-line message shown when the analyser stops answering during a run.
+inline constexpr const char* kLinkLostMessage = "Error ! MCA Link Lost";
+
+void McaStart(LinkContext& c);
+void McaStop(LinkContext& c);
+void McaClear(LinkContext& c);
+// mode: 'G' (SCA gate), 'S' (SCA fast) or 'M' (MCA).
+void SetAcqMode(LinkContext& c, char mode);
+// After the setup dialog closed with OK: preset and memory size to the analyser (when open),
+// channel size, the MCA slot's header and the displayed spectrum's texts, then a repaint.
+void ApplyMcaSetup(LinkContext& c);
+// One tick of Timer1 while an MCA acquisition runs.
+void McaTick(LinkContext& c);
+// One tick of Timer1, in the branch the acquisition mode selects.
+void Timer1Tick(LinkContext& c);
+
+}  // namespace tavlex

@@ -1,0 +1,211 @@
+// An MCA acquisition in the real window against the simulated analyser: Start, the ticks of
+// Timer1, the preset end, Stop, Clear and the values shown.
+
+#include <QDate>
+#include <QRadioButton>
+
+#include "display/VfsTable.h"
+#include "tests/acq/AcqFixture.h"
+
+namespace tavlex::test {
+namespace {
+
+std::vector<std::string> BlockFrames(int blocks) {
+  std::vector<std::string> f;
+  for (int n = 1; n <= blocks; ++n) f.push_back("$R" + std::to_string(n) + ";");
+  return f;
+}
+
+template <class T>
+void Append(std::vector<T>& to, const std::vector<T>& more) {
+  to.insert(to.end(), more.begin(), more.end());
+}
+
+TEST_F(AcqWindowTest, AWholeRunOnTheWireInOrder) {
+  Open();
+  Setup([](TXMCA1SetUp&) {});  // OK with the start-up values: 1000.0 s, 4096 channels
+  QTest::mouseClick(form->McaClear, Qt::LeftButton);
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  ASSERT_EQ(s().acquiring, 1);
+  EXPECT_TRUE(form->TimerEnabled());
+  EXPECT_EQ(form->TimerInterval(), 100);
+  AdvanceMs(100);
+  Tick();
+  AdvanceMs(100);
+  Tick();
+  // The preset is reached: the analyser holds its real time at 1000.0 s.
+  AdvanceMs(1000 * 1000);
+  Tick();
+  EXPECT_EQ(s().acquiring, 0);
+  EXPECT_FALSE(form->TimerEnabled());
+
+  std::vector<std::string> want = {"$P10000;", "$M32;", "$C;", "$G;"};
+  for (int tick = 0; tick < 3; ++tick) {
+    Append(want, BlockFrames(32));
+    want.push_back("$R0;");
+  }
+  Append(want, BlockFrames(32));
+  want.push_back("$S;");
+  EXPECT_EQ(Frames(), want);
+  EXPECT_EQ(Edit1(), "$P10000;");
+}
+
+TEST_F(AcqWindowTest, PresetEndsOnTheFirstTickAtOrPastItAndShowsItExactly) {
+  Open();
+  Setup([](TXMCA1SetUp& d) { d.PresetRT->setText("10.0"); });
+  ASSERT_EQ(s().mcaSetup.presetTime, 100);
+  EXPECT_EQ(s().presetTime, 100);
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(9990);
+  Tick();
+  EXPECT_EQ(s().acquiring, 1);
+  EXPECT_EQ(s().realTime, 99);
+  AdvanceMs(20);
+  Tick();
+  EXPECT_EQ(s().acquiring, 0);
+  EXPECT_FALSE(form->TimerEnabled());
+  EXPECT_EQ(s().realTime, 100);  // shown as 10.0
+  EXPECT_EQ(Frames().back(), "$S;");
+}
+
+TEST_F(AcqWindowTest, ThePresetTestUsesTheHostsComparison) {
+  // A preset of 10.0 s on the host while the analyser's own preset stays long: the host ends
+  // the run when the status real time reaches 1000 and shows exactly 10.0 even when the
+  // status says more.
+  Open();
+  s().mcaSetup.presetTime = 100;
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(10370);
+  Tick();
+  EXPECT_EQ(s().acquiring, 0);
+  EXPECT_EQ(s().acqStatus.RealTime10ms(), 1037);
+  EXPECT_EQ(s().realTime, 100);
+  // The live time is taken before the real time is set to the preset.
+  EXPECT_EQ(s().liveTime, static_cast<int>(103 - 10370 * 1.8 * 0.00001));
+}
+
+TEST_F(AcqWindowTest, LiveTimeFromEventsAndDeadTimePerEvent) {
+  Open();  // 1000 counted events per second, exactly
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(100 * 1000);
+  Tick();
+  EXPECT_EQ(s().acqStatus.Events(), 100000);
+  EXPECT_EQ(s().realTime, 1000);
+  EXPECT_EQ(s().liveTime, 998);  // 1000 - 100000 x 1.8 x 0.00001 = 998.2
+}
+
+class FastAcqTest : public AcqWindowTest {
+ protected:
+  FastAcqTest() : AcqWindowTest(60000) {}
+};
+
+TEST_F(FastAcqTest, CountRateAndDeadTime) {
+  Open();
+  Setup([](TXMCA1SetUp& d) { d.DeadTime->setText("1.5"); });
+  QTest::mouseClick(form->McaClear, Qt::LeftButton);
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(1000);
+  Tick();
+  AdvanceMs(1000);
+  Tick();
+  EXPECT_FLOAT_EQ(s().countRate, 60.0f);
+  EXPECT_EQ(s().deadTime, 90);  // shown as 9.0
+  EXPECT_FLOAT_EQ(s().tickSeconds, 1.0f);
+  EXPECT_FLOAT_EQ(s().totalCounts, 120000.0f);
+}
+
+TEST_F(AcqWindowTest, EqualRealTimesKeepTheDifferenceOfTotals) {
+  Open();
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(2000);
+  Tick();
+  ASSERT_FLOAT_EQ(s().countRate, 1.0f);
+  // Counts appear without the real time moving on.
+  sim().SetCount(100, sim().Count(100) + 500);
+  Tick();
+  EXPECT_FLOAT_EQ(s().tickSeconds, 0.0f);
+  EXPECT_FLOAT_EQ(s().countRate, 500.0f);  // not divided by a time
+}
+
+TEST_F(AcqWindowTest, DisplayStateComesFromTheStatusBlock) {
+  Open();
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  sim().SetVfsIndex(5);
+  AdvanceMs(100);
+  Tick();
+  EXPECT_EQ(s().logScale, 0);
+  EXPECT_EQ(s().vfsIndex, 5);
+  EXPECT_EQ(form->Text(Field::Label1), "0ch");
+  EXPECT_EQ(form->Text(Field::Label2), "4095ch");
+  EXPECT_EQ(form->Text(Field::Label3), "2048");
+  sim().SetVfsIndex(0);
+  AdvanceMs(100);
+  Tick();
+  EXPECT_EQ(s().logScale, 1);
+  EXPECT_EQ(s().vfsIndex, 5);  // kept for the next linear view
+}
+
+TEST_F(AcqWindowTest, StartStampsTheHeaderAndShowsTheMarker) {
+  Open();
+  s().mcaHeader.SetComment("from the setup");
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  const QDate today = QDate::currentDate();
+  const AcqDate d = s().currentHeader.Date();
+  EXPECT_EQ(d.year, today.year());
+  EXPECT_EQ(d.month, today.month());
+  EXPECT_EQ(s().currentHeader.Comment(), "from the setup");
+  EXPECT_STREQ(s().dataFileName, "MCA");
+  EXPECT_EQ(s().mcaMode, 1);
+  // "  * ACQ *" in red at (50, 5) of the plot while acquiring; gone once stopped.
+  auto redPixels = [this] {
+    int n = 0;
+    for (int y = 5; y < 17; ++y)
+      for (int x = 50; x < 120; ++x)
+        if ((s().paintBox.pixel(s().plotLeft + x, y) & 0xFFFFFF) == 0xFF0000u) ++n;
+    return n;
+  };
+  EXPECT_GT(redPixels(), 10);
+  QTest::mouseClick(form->McaStop, Qt::LeftButton);
+  EXPECT_EQ(s().acquiring, 0);
+  EXPECT_EQ(redPixels(), 0);
+  EXPECT_FLOAT_EQ(s().countRate, 0.0f);  // an idle repaint shows no rate
+}
+
+TEST_F(AcqWindowTest, RefusedStartLeavesTheProgramIdle) {
+  Open();
+  driver.RefuseNextFrame();
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  EXPECT_EQ(s().acquiring, 0);
+  EXPECT_EQ(s().mcaMode, 1);
+  EXPECT_FALSE(form->TimerEnabled());
+}
+
+TEST_F(AcqWindowTest, StopAndClearAreSentWhateverTheState) {
+  Open();
+  QTest::mouseClick(form->McaStop, Qt::LeftButton);  // idle: still sent
+  EXPECT_EQ(Frames(), std::vector<std::string>({"$S;"}));
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(5000);
+  Tick();
+  ASSERT_GT(s().spectrumCounts[1000] + s().spectrumCounts[700], 0);
+  QTest::mouseClick(form->McaClear, Qt::LeftButton);  // while running
+  for (int c = 0; c < 4096; ++c) ASSERT_EQ(s().spectrumCounts[c], 0) << c;
+  EXPECT_EQ(s().acquiring, 1);
+  // A refused stop leaves the acquisition running.
+  driver.RefuseNextFrame();
+  QTest::mouseClick(form->McaStop, Qt::LeftButton);
+  EXPECT_EQ(s().acquiring, 1);
+  EXPECT_TRUE(form->TimerEnabled());
+}
+
+TEST_F(AcqWindowTest, RoiScaButtonsSendTheModes) {
+  Open();
+  form->findChild<QRadioButton*>("SCAGATE")->click();
+  form->findChild<QRadioButton*>("SCAFAST")->click();
+  form->findChild<QRadioButton*>("MCA")->click();
+  EXPECT_EQ(Frames(), std::vector<std::string>({"$DG;", "$DS;", "$DM;"}));
+  EXPECT_EQ(sim().AcqMode(), 'M');
+}
+
+}  // namespace
+}  // namespace tavlex::test
