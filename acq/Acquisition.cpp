@@ -122,6 +122,10 @@ void ApplyMcaSetup(LinkContext& c) {
   s.channelSize = s.mcaSetup.memorySize;
   s.mcaHeader.SetChannelSize(static_cast<std::int16_t>(s.channelSize));
   s.mcaHeader.SetPresetTime(s.mcaSetup.presetTime);
+  // Start copies the MCA slot's header over the displayed one; the texts go with it, or the
+  // comment and sample ID typed for the next run would be gone before it is saved.
+  s.mcaHeader.SetComment(s.mcaSetup.comment);
+  s.mcaHeader.SetSampleId(s.mcaSetup.sampleId);
   s.currentHeader.SetComment(s.mcaSetup.comment);
   s.currentHeader.SetSampleId(s.mcaSetup.sampleId);
   PaintBox1Paint(s, c.window);

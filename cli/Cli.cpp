@@ -29,6 +29,14 @@ const Command kCommands[] = {
      "1050 x 620 with --large) as a PNG. STEP is the full-scale step 1..22 (1 = 100 counts,\n"
      "13 = 1M, 22 = 1B); a region is switched on with its label (default Xx-NN) and colour\n"
      "(default blue, 0xFF0000 in 0xBBGGRR).\n"},
+    {"acquire", cli::Acquire,
+     "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
+     "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
+     "                      [--sample-id TEXT] [--seed N]\n"
+     "Opens the analyser, sends the setup (memory of N channels, default 4096; preset time;\n"
+     "dead time per event, default 1.8 us), clears, starts, follows the acquisition until the\n"
+     "preset ends it and saves the spectrum. Ctrl-C stops the analyser and still saves what\n"
+     "was acquired. --seed chooses the simulated analyser's random sequence.\n"},
 };
 
 const char* kOverview =

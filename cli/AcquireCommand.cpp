@@ -1,0 +1,189 @@
+// tavlex acquire: one MCA acquisition run by the window's own polling loop, saved as .dat.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "acq/Acquisition.h"
+#include "acq/Xmca1.h"
+#include "app/Convert.h"
+#include "cli/Cli.h"
+#include "cli/Session.h"
+#include "files/SpectrumFile.h"
+#include "link/Backends.h"
+#include "link/SimAnalyser.h"
+
+namespace tavlex::cli {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+void OnInterrupt(int) { interrupted = 1; }
+
+struct AcquireOptions {
+  std::string out;
+  double presetSeconds = -1;
+  std::string driver;
+  int channels = 4096;
+  double deadTimeUs = 1.8;
+  std::string comment, sampleId;
+  bool hasSeed = false;
+  std::uint64_t seed = 0;
+};
+
+int Parse(const Args& args, AcquireOptions& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    auto value = [&](std::string& to) {
+      if (i + 1 >= args.size()) return false;
+      to = args[++i];
+      return true;
+    };
+    if (a == "--preset") {
+      if (!value(v) || !TryStrToFloat(v, o.presetSeconds) || o.presetSeconds < 0.1 ||
+          o.presetSeconds > 2e8)
+        return UsageError("acquire", "--preset needs a time in seconds of at least 0.1");
+    } else if (a == "--simulate") {
+      o.driver = "sim";
+    } else if (a.rfind("--driver=", 0) == 0) {
+      o.driver = a.substr(9);
+    } else if (a == "--channels") {
+      if (!value(v) || !TryStrToInt(v, o.channels) ||
+          (o.channels != 256 && o.channels != 512 && o.channels != 1024 && o.channels != 2048 &&
+           o.channels != 4096))
+        return UsageError("acquire", "--channels needs 256, 512, 1024, 2048 or 4096");
+    } else if (a == "--dead-time") {
+      if (!value(v) || !TryStrToFloat(v, o.deadTimeUs) || o.deadTimeUs < 0)
+        return UsageError("acquire", "--dead-time needs microseconds per event, 0 or more");
+    } else if (a == "--comment" || a == "--sample-id") {
+      if (!value(v)) return UsageError("acquire", a + " needs a text");
+      if (v.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
+      (a == "--comment" ? o.comment : o.sampleId) = v;
+    } else if (a == "--seed") {
+      int seed = 0;
+      if (!value(v) || !TryStrToInt(v, seed) || seed < 0)
+        return UsageError("acquire", "--seed needs a whole number, 0 or more");
+      o.hasSeed = true;
+      o.seed = static_cast<std::uint64_t>(seed);
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError("acquire", "unknown option " + a);
+    } else if (o.out.empty()) {
+      o.out = a;
+    } else {
+      return UsageError("acquire", "more than one output file named");
+    }
+  }
+  if (o.out.empty()) return UsageError("acquire", "no output file named");
+  if (o.presetSeconds < 0) return UsageError("acquire", "--preset is required");
+  return 0;
+}
+
+void ShowProgress(const AppState& s, bool done) {
+  const double real = s.realTime * 0.1, preset = s.mcaSetup.presetTime * 0.1;
+  const int width = 30;
+  const int filled = preset > 0 ? static_cast<int>(width * std::min(1.0, real / preset)) : width;
+  char bar[width + 1];
+  for (int i = 0; i < width; ++i) bar[i] = i < filled ? '#' : '.';
+  bar[width] = '\0';
+  std::fprintf(stderr, "\r[%s] %8.1f / %.1f s  %8.2f kcps  DT %5.1f %%%s", bar, real, preset,
+               static_cast<double>(s.countRate), s.deadTime * 0.1, done ? "\n" : "");
+  std::fflush(stderr);
+}
+
+// Stops the analyser after Ctrl-C and takes the last counts, as the end of a preset does.
+void StopEarly(LinkContext& c) {
+  c.window.SetTimerEnabled(false);
+  ReadSpectrumBlocks(c, 0);
+  SendStop(c, 0);
+  c.s.acquiring = 0;
+}
+
+}  // namespace
+
+int Acquire(const Args& args) {
+  AcquireOptions o;
+  if (int status = Parse(args, o)) return status;
+  std::string error;
+  std::unique_ptr<Driver> driver;
+  if (o.driver == "sim") {
+    SimConfig config;
+    if (o.hasSeed) config.seed = o.seed;
+    driver = std::make_unique<SimDriver>(config);
+  } else if (o.hasSeed) {
+    return UsageError("acquire", "--seed is for the simulated analyser (--simulate)");
+  } else {
+    driver = MakeDriver(o.driver, &error);
+  }
+  if (!driver) return UsageError("acquire", error);
+
+  Session session;
+  AppState& s = session.State();
+  HeadlessWindow& window = session.Window();
+  SteadyClock clock;
+  LinkContext c{s, window, *driver, clock};
+  if (OpenDevice(c, 0) != 1) {
+    Complain(std::string("no analyser found (driver ") + driver->Name() + ")");
+    return kExitFailure;
+  }
+  s.deviceOpen = 1;
+
+  // The setup dialog's OK, with the values of the options.
+  s.mcaSetup.memorySize = o.channels;
+  s.mcaSetup.presetTime = PresetTenthsFromSeconds(o.presetSeconds);
+  s.mcaSetup.deadTimePerEvent = static_cast<float>(o.deadTimeUs);
+  CopyText(s.mcaSetup.comment, sizeof s.mcaSetup.comment, o.comment);
+  CopyText(s.mcaSetup.sampleId, sizeof s.mcaSetup.sampleId, o.sampleId);
+  ApplyMcaSetup(c);
+  McaClear(c);
+  McaStart(c);
+  if (!s.acquiring) {
+    Complain("the analyser refused to start");
+    return kExitFailure;
+  }
+
+  interrupted = 0;
+  auto previous = std::signal(SIGINT, OnInterrupt);
+  const bool tty = isatty(STDERR_FILENO);
+  auto next = std::chrono::steady_clock::now();
+  while (window.TimerEnabled()) {
+    next += std::chrono::milliseconds(window.TimerInterval());
+    std::this_thread::sleep_until(next);
+    if (interrupted) {
+      StopEarly(c);
+      break;
+    }
+    McaTick(c);
+    if (tty) ShowProgress(s, false);
+  }
+  std::signal(SIGINT, previous);
+  if (tty) ShowProgress(s, true);
+
+  const FileResult saved = WriteSpectrumFile(s, window, o.out);
+  if (!saved.ok()) {
+    Complain(o.out + ": " + FileResultReason(saved));
+    return kExitFailure;
+  }
+  std::int64_t total = 0;
+  for (int ch = 0; ch < s.channelSize; ++ch) total += s.spectrumCounts[ch];
+  std::printf("%s: %d channels, real %.1f s, live %.1f s, dead %.1f %%, %lld counts%s%s\n",
+              o.out.c_str(), s.channelSize, s.realTime * 0.1, s.liveTime * 0.1, s.deadTime * 0.1,
+              static_cast<long long>(total), interrupted ? ", stopped by Ctrl-C" : "",
+              s.linkFailed ? ", analyser lost" : "");
+  if (s.linkFailed) {
+    Complain(std::string("analyser stopped answering; what was acquired is saved in ") + o.out);
+    return kExitFailure;
+  }
+  if (interrupted) {
+    Complain("stopped by Ctrl-C; what was acquired is saved in " + o.out);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace tavlex::cli
