@@ -21,7 +21,9 @@ struct LinkContext {
   AppState& s;
   MainWindowPort& window;
   Driver& driver;
-  Clock& clock;  // bounds every wait
+  // Bounds every wait. The waits poll without pausing, so in tests a ManualClock needs a step
+  // (SetStepUs) wherever a reply may never come.
+  Clock& clock;
   int timeoutMs = 3000;
   LinkFailure lastFailure = LinkFailure::None;  // why the last operation returned 0
 };
