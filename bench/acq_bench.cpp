@@ -3,8 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-#include <cstdlib>
 #include <memory>
 
 #include "acq/Acquisition.h"
@@ -36,13 +34,3 @@ BENCHMARK(BM_McaTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tavlex
-
-int main(int argc, char** argv) {
-  // The repaint draws text, which needs the toolkit's fonts.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

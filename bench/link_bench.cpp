@@ -57,4 +57,3 @@ BENCHMARK(BM_SimCounting)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 }  // namespace
 }  // namespace tavlex
 
-BENCHMARK_MAIN();

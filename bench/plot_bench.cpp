@@ -2,10 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -90,12 +88,3 @@ BENCHMARK(BM_PaintBox1Paint_Large)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tavlex
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
