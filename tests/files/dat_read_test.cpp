@@ -21,7 +21,7 @@ class DatReadTest : public ::testing::Test {
   AppState& s = *h.s;
 
   FileResult Read(const QByteArray& bytes, int checked = kMcaView) {
-    const QString file = dir.filePath("spec.dat");
+    const QString file = dir.filePath("sample.dat");
     WriteAll(file, bytes);
     return ReadSpectrumFile(s, h.w, Path(file), checked);
   }
@@ -75,8 +75,8 @@ TEST_F(DatReadTest, AFileRestoresTheStateAndShowsTheWholeSpectrum) {
     std::copy_n(b.constData(), 1024, reinterpret_cast<char*>(want.data()));
     return want.bytes;
   }());
-  EXPECT_EQ(std::string(s.dataFileName), "spec.dat");
-  EXPECT_EQ(std::string(s.dataFilePath), Path(dir.filePath("spec.dat")));
+  EXPECT_EQ(std::string(s.dataFileName), "sample.dat");
+  EXPECT_EQ(std::string(s.dataFilePath), Path(dir.filePath("sample.dat")));
 }
 
 TEST_F(DatReadTest, AFileWithoutCalibrationLeavesThePresentOneInEffect) {
@@ -145,7 +145,7 @@ TEST_F(DatReadTest, TheCheckedMemoryReceivesCountsHeaderAndName) {
   EXPECT_EQ(s.memCounts[1][1023], 1023 * 3 + 1);
   EXPECT_EQ(s.memCounts[1][1024], 1024);
   EXPECT_EQ(s.memHeader[1].ChannelSize(), 1024);
-  EXPECT_STREQ(s.memFileName[1], "spec.dat");
+  EXPECT_STREQ(s.memFileName[1], "sample.dat");
   for (int m : {0, 2}) {
     EXPECT_EQ(s.memCounts[m][10], 10);
     EXPECT_EQ(s.memHeader[m].ChannelSize(), 0);
