@@ -21,10 +21,11 @@ std::uint32_t FrameLength(const char* frame) {
   return (n >= 3 && n <= 15) ? static_cast<std::uint32_t>(n) : 0;
 }
 
-// Writes the frame after dropping stale bytes, then waits for `need` reply bytes.
+// Writes the frame, then waits for `need` reply bytes. Nothing is dropped before the frame:
+// every exchange leaves the queue empty (surplus is dropped after the read, a timed-out reply when
+// the wait ends), and on libftdi each extra look at an empty queue costs a USB round trip.
 wire::Wait Request(LinkContext& c, DeviceHandle h, const char* frame, std::uint32_t length,
                    std::uint32_t need, std::uint32_t* waiting) {
-  wire::Discard(c, h);
   if (!wire::WriteFrame(c, h, frame, length)) return wire::Wait::DriverFailed;
   return wire::WaitFor(c, h, need, waiting);
 }
@@ -66,7 +67,7 @@ int ExchangeAck(LinkContext& c, int device, const char* frame) {
   const std::uint32_t take = std::min<std::uint32_t>(waiting, sizeof reply);
   std::uint32_t got = 0;
   if (c.driver.Read(h, reply, take, &got) != 0 || got == 0) return Fail(c, LinkFailure::Driver);
-  wire::Discard(c, h);  // a reply longer than the buffer
+  if (waiting > take) wire::Discard(c, h);  // a reply longer than the buffer
   return reply[0] == '!' ? 1 : Fail(c, LinkFailure::Refused);
 }
 
@@ -79,7 +80,7 @@ int ReadStatus(LinkContext& c, int device) {
   // Read into a local block first: a failed read must not leave half a block in the state.
   std::uint8_t block[kStatusBytes];
   if (!wire::ReadExact(c, h, block, kStatusBytes)) return 0;
-  wire::Discard(c, h);
+  if (waiting > kStatusBytes) wire::Discard(c, h);
   std::memcpy(c.s.acqStatus.data(), block, kStatusBytes);
   return 1;
 }
@@ -98,7 +99,8 @@ int ReadSpectrumBlocks(LinkContext& c, int device) {
     if (first + kBlockChannels > kReadBufferChannels) break;
     char frame[8];
     const int length = std::snprintf(frame, sizeof frame, "$R%d;", n);
-    wire::Discard(c, h);
+    // After a skipped block its reply may still come in; it must not pass for this one.
+    if (skipped) wire::Discard(c, h);
     // A failed write ends the read at once; the blocks not yet read keep their counts.
     if (!wire::WriteFrame(c, h, frame, static_cast<std::uint32_t>(length))) return 0;
     std::uint32_t waiting = 0;
@@ -111,7 +113,7 @@ int ReadSpectrumBlocks(LinkContext& c, int device) {
     }
     std::uint8_t block[kBlockBytes];
     if (!wire::ReadExact(c, h, block, kBlockBytes)) return 0;
-    wire::Discard(c, h);
+    if (waiting > kBlockBytes) wire::Discard(c, h);
     StoreBlock(s, first, block);
   }
   RecomputeTotals(s);

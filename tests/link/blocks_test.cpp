@@ -122,3 +122,19 @@ TEST_F(BlocksTest, TheStatusBlockIsCopiedWhole) {
 
 }  // namespace
 }  // namespace tavlex::test
+
+namespace tavlex::test {
+namespace {
+
+// On libftdi every look at the receive queue may cost a USB round trip, so a clean read of the
+// whole memory looks once per reply and no more.
+TEST_F(BlocksTest, ACleanReadLooksAtTheQueueOncePerReply) {
+  s.channelSize = 4096;
+  const int before = driver.QueueStatusCalls();
+  ASSERT_EQ(ReadSpectrumBlocks(c, 0), 1);
+  ASSERT_EQ(ReadStatus(c, 0), 1);
+  EXPECT_EQ(driver.QueueStatusCalls() - before, 33);
+}
+
+}  // namespace
+}  // namespace tavlex::test
