@@ -93,5 +93,16 @@ TEST_F(LinkFaultTest, ABlockThatNeverArrivesInFullEndsTheRun) {
   ReopenAndRunToThePreset();
 }
 
+TEST_F(LinkFaultTest, OneFailedQueueQueryOnlySkipsItsBlock) {
+  StartRun();
+  driver.FailCallAfterFrame(SimCall::QueueStatus, "$R3;");
+  AdvanceMs(100);
+  TickBounded();
+  EXPECT_EQ(s().acquiring, 1);
+  EXPECT_EQ(s().linkFailed, 0);
+  EXPECT_TRUE(form->TimerEnabled());
+  EXPECT_NE(Edit1(), "Error ! MCA Link Lost");
+}
+
 }  // namespace
 }  // namespace tavlex::test
