@@ -1,7 +1,7 @@
 // tavlex render: a spectrum file drawn as the window's plot would show it, saved as PNG.
 
 #include <QImage>
-#include <QSaveFile>
+#include <QBuffer>
 #include <cstdio>
 #include <string>
 
@@ -10,6 +10,7 @@
 #include "cli/Session.h"
 #include "display/Plot.h"
 #include "display/ViewCommands.h"
+#include "files/SafeWrite.h"
 
 namespace tavlex::cli {
 namespace {
@@ -108,14 +109,15 @@ int Parse(const Args& args, RenderOptions& o) {
 }
 
 bool SavePng(const QImage& image, const std::string& path) {
-  // Written beside the target and moved into place, so a failed save leaves no half file.
-  QSaveFile file(QString::fromLocal8Bit(path.c_str()));
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (!image.save(&file, "PNG")) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return false;
+  // The spectrum files' writer: beside the target, moved into place only when whole.
+  SafeWriter out(path);
+  if (!out.Open()) return false;
+  out.Write(png.constData(), png.size());
+  return out.Commit();
 }
 
 }  // namespace
