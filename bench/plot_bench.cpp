@@ -12,31 +12,8 @@
 #include "app/MainWindowPort.h"
 #include "display/Plot.h"
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Counted, so the benchmark can report heap allocations per repaint.
-void* operator new(std::size_t n) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-  return operator new(n);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+// Counted, so heap allocations can be told per call.
+#include "tests/CountingNew.h"
 
 namespace tavlex {
 namespace {
@@ -68,13 +45,13 @@ void Repaint(benchmark::State& state, bool large) {
   if (large) ApplyPlotLayout(*s, window, true);
   FillSpectrum(*s);
   PaintBox1Paint(*s, window);  // warms the glyph cache
-  const long before = allocations.load();
+  const long before = counting::Allocations();
   for (auto _ : state) {
     PaintBox1Paint(*s, window);
     benchmark::DoNotOptimize(s->paintBox.constBits());
   }
   state.counters["allocs/repaint"] = benchmark::Counter(
-      static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations()));
+      static_cast<double>(counting::Allocations() - before) / static_cast<double>(state.iterations()));
 }
 
 void BM_PaintBox1Paint_Normal(benchmark::State& state) {

@@ -14,39 +14,17 @@
 #include "display/PlotGeometry.h"
 #include "display/PlotRoi.h"
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t n) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-  return operator new(n);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+// Counted, so heap allocations can be told per call.
+#include "tests/CountingNew.h"
 
 namespace tavlex {
 namespace {
 
 template <typename F>
 long AllocationsOf(F&& f) {
-  const long before = allocations.load();
+  const long before = counting::Allocations();
   f();
-  return allocations.load() - before;
+  return counting::Allocations() - before;
 }
 
 TEST(AllocationTest, LinesCopiesColumnsAndShadingAllocateNothing) {
