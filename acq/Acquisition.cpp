@@ -1,6 +1,8 @@
 #include "acq/Acquisition.h"
 
 #include <QDateTime>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -9,19 +11,38 @@
 namespace tavlex {
 namespace {
 
+// The link is lost after this many consecutive ticks without any reply, once the silence has
+// also lasted longer than the link's time-out.
+constexpr int kSilentTicksForLoss = 2;
+// The analyser has ended the run itself when its real time stands still over this many ticks
+// spanning at least this long.
+constexpr int kStillTicksForEnd = 3;
+constexpr std::int64_t kStillSpanUs = 1'000'000;
+
 void SetNumberText(MainWindowPort& w, Field f, int value, const char* suffix) {
   char text[32];
   std::snprintf(text, sizeof text, "%d%s", value, suffix);
   w.SetText(f, text);
 }
 
-bool LinkBroken(const LinkContext& c) {
-  return c.lastFailure == LinkFailure::Driver || c.lastFailure == LinkFailure::Timeout;
+bool IsMemorySize(int channels) {
+  return channels == 256 || channels == 512 || channels == 1024 || channels == 2048 ||
+         channels == 4096;
 }
 
-// The analyser stopped answering: the run is no longer shown as running, the timer stops so
-// that the window stays responsive, and one line says why.
+// Truncates towards zero, saturating at the int range; not a number gives 0.
+int TruncToInt(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int>(v);
+}
+
+// The analyser is no longer there, or has not answered for too long: the run is no longer shown
+// as running, the timer stops so that the window stays responsive, one line says why, and a
+// live analyser is asked to stop so that it does not count on unseen.
 void LinkLost(LinkContext& c) {
+  SendStopBriefly(c, 0);
   c.window.SetTimerEnabled(false);
   c.s.acquiring = 0;
   c.s.linkFailed = 1;
@@ -29,9 +50,40 @@ void LinkLost(LinkContext& c) {
   PaintBox1Paint(c.s, c.window);
 }
 
+// One failed call is not a lost analyser: only a device the driver no longer lists, or a
+// silence over consecutive ticks longer than the link's time-out.
+bool LinkGone(LinkContext& c) {
+  LinkHealth& link = c.s.link;
+  if (c.driverFailed && !DeviceListed(c, 0)) return true;
+  if (c.answered) {
+    link.silentTicks = 0;
+    return false;
+  }
+  ++link.silentTicks;
+  const std::int64_t silentUs = c.clock.NowUs() - link.lastAnswerUs;
+  return link.silentTicks >= kSilentTicksForLoss &&
+         silentUs > static_cast<std::int64_t>(c.timeoutMs) * 1000;
+}
+
+// Whether the analyser has stopped counting on its own (its preset may differ from the one
+// the host holds): its real time stands still while the host believes the run goes on.
+bool StoppedCounting(LinkContext& c) {
+  LinkHealth& link = c.s.link;
+  const std::int32_t rt = c.s.acqStatus.RealTime10ms();
+  const std::int64_t now = c.clock.NowUs();
+  if (rt != link.lastRealTime10ms) {
+    link.lastRealTime10ms = rt;
+    link.stillTicks = 0;
+    link.stillSinceUs = now;
+    return false;
+  }
+  ++link.stillTicks;
+  return rt > 0 && link.stillTicks >= kStillTicksForEnd && now - link.stillSinceUs >= kStillSpanUs;
+}
+
 // Live time in 0.1 s: real time less the dead time of the counted events.
 int LiveTimeFrom(int realTime, int events, float deadTimePerEvent) {
-  return static_cast<int>(realTime - events * static_cast<double>(deadTimePerEvent) * 0.00001);
+  return TruncToInt(realTime - events * static_cast<double>(deadTimePerEvent) * 0.00001);
 }
 
 // Display state the analyser owns while it runs: range, cursor, scale.
@@ -54,16 +106,22 @@ void TakeDisplayState(LinkContext& c) {
   }
 }
 
-void EndAtPreset(LinkContext& c) {
+// The last counts, then the stop. `atHostPreset`: the host's preset ended the run, so the real
+// time shown is the preset exactly; otherwise the analyser ended it and its own time is shown.
+void EndRun(LinkContext& c, bool atHostPreset) {
   AppState& s = c.s;
   c.window.SetTimerEnabled(false);
   ReadSpectrumBlocks(c, 0);
-  SendStop(c, 0);
+  if (c.opGaveUp)
+    SendStopBriefly(c, 0);
+  else
+    SendStop(c, 0);
   s.acquiring = 0;
   s.realTime = s.acqStatus.RealTime10ms() / 10;
   s.liveTime = LiveTimeFrom(s.realTime, s.acqStatus.Events(), s.mcaSetup.deadTimePerEvent);
-  // The real time shown equals the preset exactly.
-  s.realTime = s.mcaSetup.presetTime;
+  if (atHostPreset) s.realTime = s.mcaSetup.presetTime;
+  // The run may have gone past the preset by a tick: no live time longer than the real one.
+  s.liveTime = std::min(s.liveTime, s.realTime);
   PaintBox1Paint(s, c.window);
 }
 
@@ -71,54 +129,101 @@ void UpdateRatesAndTimes(AppState& s) {
   const int rt10ms = s.acqStatus.RealTime10ms();
   s.realSeconds = static_cast<float>(rt10ms * 0.01);
   s.totalCounts = s.countRate;
+  // The first tick of a run has nothing of this run to take a rate from.
+  if (!s.link.rateBaseline) {
+    s.prevRealSeconds = s.realSeconds;
+    s.prevTotalCounts = s.totalCounts;
+    s.link.rateBaseline = 1;
+  }
   s.countRate = s.totalCounts - s.prevTotalCounts;
   s.tickSeconds = s.realSeconds - s.prevRealSeconds;
   if (s.tickSeconds > 0) s.countRate = static_cast<float>(s.countRate / s.tickSeconds * 0.001);
-  if (!(s.countRate >= 0)) s.countRate = 0;
+  if (!(s.countRate >= 0) || std::isinf(s.countRate)) s.countRate = 0;
   s.realTime = rt10ms / 10;
   s.liveTime = LiveTimeFrom(s.realTime, s.acqStatus.Events(), s.mcaSetup.deadTimePerEvent);
-  s.deadTime = static_cast<int>(static_cast<double>(s.countRate) * s.mcaSetup.deadTimePerEvent);
+  s.deadTime = TruncToInt(static_cast<double>(s.countRate) * s.mcaSetup.deadTimePerEvent);
+}
+
+// Preset and memory size to the analyser, as the setup's OK sends them.
+void SendSetup(LinkContext& c) {
+  AppState& s = c.s;
+  const bool preset = SendPreset(c, 0, s.mcaSetup.presetTime) == 1;
+  s.presetTime = s.mcaSetup.presetTime;
+  const bool memory = SendMemorySize(c, 0, s.mcaSetup.memorySize) == 1;
+  if (memory) s.link.memorySize = s.mcaSetup.memorySize;
+  s.link.setupSent = preset && memory;
+}
+
+void StampStart(AppState& s) {
+  s.currentHeader = s.mcaHeader;
+  const QDateTime now = QDateTime::currentDateTime();
+  const QDate d = now.date();
+  const QTime t = now.time();
+  s.currentHeader.SetDate(
+      {static_cast<std::int16_t>(d.year()), static_cast<std::int16_t>(d.month()),
+       static_cast<std::int16_t>(d.day()), static_cast<std::int16_t>(t.hour()),
+       static_cast<std::int16_t>(t.minute()), static_cast<std::int16_t>(t.second())});
+  std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", "MCA");
 }
 
 }  // namespace
 
 void McaStart(LinkContext& c) {
   AppState& s = c.s;
-  s.currentHeader = s.mcaHeader;
-  const QDateTime now = QDateTime::currentDateTime();
-  const QDate d = now.date();
-  const QTime t = now.time();
-  s.currentHeader.SetDate({static_cast<std::int16_t>(d.year()), static_cast<std::int16_t>(d.month()),
-                           static_cast<std::int16_t>(d.day()), static_cast<std::int16_t>(t.hour()),
-                           static_cast<std::int16_t>(t.minute()),
-                           static_cast<std::int16_t>(t.second())});
-  std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", "MCA");
-  if (s.deviceCount == 0 && OpenDevice(c, 0) == 1) SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
+  BeginOperation(c);
+  StampStart(s);
+  const bool opened = s.deviceCount == 0 && OpenDevice(c, 0) == 1;
+  // Host and analyser agree on preset and memory before the first run on a new link, even
+  // when the setup was confirmed before the analyser was opened.
+  if (s.deviceOpen == 1 && !s.link.setupSent) SendSetup(c);
+  if (opened) SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
+  // The run reads the analyser's whole memory, whatever channel count a file read left.
+  if (IsMemorySize(s.link.memorySize))
+    s.channelSize = s.link.memorySize;
+  else if (IsMemorySize(s.mcaHeader.ChannelSize()))
+    s.channelSize = s.mcaHeader.ChannelSize();
   s.linkFailed = 0;
+  s.link.silentTicks = 0;
+  s.link.lastRealTime10ms = -1;
+  s.link.stillTicks = 0;
+  s.link.rateBaseline = 0;
   SendStart(c, 0);
   ShowLogScale(s, c.window, 1);
   PaintBox1Paint(s, c.window);
 }
 
 void McaStop(LinkContext& c) {
+  BeginOperation(c);
   SendStop(c, 0);
   PaintBox1Paint(c.s, c.window);
 }
 
+void McaStopAndCollect(LinkContext& c) {
+  BeginOperation(c);
+  c.window.SetTimerEnabled(false);
+  ReadSpectrumBlocks(c, 0);
+  if (c.opGaveUp)
+    SendStopBriefly(c, 0);
+  else
+    SendStop(c, 0);
+  c.s.acquiring = 0;
+}
+
 void McaClear(LinkContext& c) {
+  BeginOperation(c);
   SendClear(c, 0);
   PaintBox1Paint(c.s, c.window);
 }
 
-void SetAcqMode(LinkContext& c, char mode) { SendAcqMode(c, 0, mode); }
+void SetAcqMode(LinkContext& c, char mode) {
+  BeginOperation(c);
+  SendAcqMode(c, 0, mode);
+}
 
 void ApplyMcaSetup(LinkContext& c) {
   AppState& s = c.s;
-  if (s.deviceOpen == 1) {
-    SendPreset(c, 0, s.mcaSetup.presetTime);
-    s.presetTime = s.mcaSetup.presetTime;
-    SendMemorySize(c, 0, s.mcaSetup.memorySize);
-  }
+  BeginOperation(c);
+  if (s.deviceOpen == 1) SendSetup(c);
   s.channelSize = s.mcaSetup.memorySize;
   s.mcaHeader.SetChannelSize(static_cast<std::int16_t>(s.channelSize));
   s.mcaHeader.SetPresetTime(s.mcaSetup.presetTime);
@@ -133,23 +238,25 @@ void ApplyMcaSetup(LinkContext& c) {
 
 void McaTick(LinkContext& c) {
   AppState& s = c.s;
+  BeginOperation(c);
   s.prevRealSeconds = s.realSeconds;
   s.prevTotalCounts = s.totalCounts;
 
   c.window.SetTimerEnabled(false);
-  const bool blocksRead = ReadSpectrumBlocks(c, 0) == 1;
-  const bool blocksBroken = !blocksRead && LinkBroken(c);
+  ReadSpectrumBlocks(c, 0);
   c.window.SetTimerEnabled(true);
 
-  const bool statusRead = !blocksBroken && ReadStatus(c, 0) == 1;
-  if (blocksBroken || (!statusRead && LinkBroken(c))) {
+  // After a time-out in the blocks the operation has given up: no status read this tick.
+  const bool statusRead = ReadStatus(c, 0) == 1;
+  if (LinkGone(c)) {
     LinkLost(c);
     return;
   }
   if (statusRead) {
     TakeDisplayState(c);
-    if (s.acqStatus.RealTime10ms() / 10 >= s.mcaSetup.presetTime) {
-      EndAtPreset(c);
+    const bool atPreset = s.acqStatus.RealTime10ms() / 10 >= s.mcaSetup.presetTime;
+    if (atPreset || StoppedCounting(c)) {
+      EndRun(c, atPreset);
       return;
     }
   }

@@ -12,13 +12,18 @@ inline constexpr const char* kLinkLostMessage = "Error ! MCA Link Lost";
 
 void McaStart(LinkContext& c);
 void McaStop(LinkContext& c);
+// Ends a run early (the command line's interrupt): the timer stops, the last counts are read
+// and the analyser is stopped, each bounded as one operation.
+void McaStopAndCollect(LinkContext& c);
 void McaClear(LinkContext& c);
 // mode: 'G' (SCA gate), 'S' (SCA fast) or 'M' (MCA).
 void SetAcqMode(LinkContext& c, char mode);
 // After the setup dialog closed with OK: preset and memory size to the analyser (when open),
 // channel size, the MCA slot's header and the displayed spectrum's texts, then a repaint.
 void ApplyMcaSetup(LinkContext& c);
-// One tick of Timer1 while an MCA acquisition runs.
+// One tick of Timer1 while an MCA acquisition runs. The run ends at the host's preset, when the
+// analyser stops counting by itself, or when the link is lost (the device no longer listed, or
+// no reply over consecutive ticks for longer than the link's time-out).
 void McaTick(LinkContext& c);
 // One tick of Timer1, in the branch the acquisition mode selects.
 void Timer1Tick(LinkContext& c);

@@ -5,7 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "app/Convert.h"
 
@@ -27,9 +30,27 @@ constexpr int kTextLimit = 31;
 
 }  // namespace
 
+namespace {
+float PresetTenthsAsFloat(double seconds) {
+  const double tenths = seconds * 10.0 + 0.001;
+  // Beyond the float range the conversion itself would be undefined.
+  if (!(std::fabs(tenths) <= FLT_MAX)) return std::numeric_limits<float>::infinity();
+  return static_cast<float>(tenths);
+}
+}  // namespace
+
+bool PresetFits(double seconds) {
+  const float tenths = PresetTenthsAsFloat(seconds);
+  // 2^31 and above do not fit the int; the float nearest to 2^31 - 1 is 2^31 itself.
+  return tenths < 2147483648.0f && tenths >= -2147483648.0f;
+}
+
+bool DeadTimeFits(double microseconds) {
+  return microseconds >= 0 && microseconds <= FLT_MAX;
+}
+
 int PresetTenthsFromSeconds(double seconds) {
-  const float tenths = static_cast<float>(seconds * 10.0 + 0.001);
-  return static_cast<int>(tenths);
+  return PresetFits(seconds) ? static_cast<int>(PresetTenthsAsFloat(seconds)) : 0;
 }
 
 TXMCA1SetUp::TXMCA1SetUp(McaSetup& setup, ErrorReporter reportError, QWidget* parent)
@@ -97,8 +118,16 @@ void TXMCA1SetUp::Store() {
   QRadioButton* buttons[5] = {m256ch, m512ch, m1024ch, m2048ch, m4096ch};
   for (int i = 0; i < 5; ++i)
     if (buttons[i]->isChecked()) setup_.memorySize = kSizes[i];
-  setup_.presetTime = PresetTenthsFromSeconds(StrToFloat(PresetRT->text().toStdString()));
-  setup_.deadTimePerEvent = static_cast<float>(StrToFloat(DeadTime->text().toStdString()));
+  const std::string preset = PresetRT->text().toStdString();
+  const double seconds = StrToFloat(preset);
+  if (!PresetFits(seconds)) throw ConvertError("'" + preset + "' is out of range for the preset");
+  setup_.presetTime = PresetTenthsFromSeconds(seconds);
+  const std::string deadTime = DeadTime->text().toStdString();
+  const double us = StrToFloat(deadTime);
+  // A negative dead time would show a live time longer than the real time.
+  if (!DeadTimeFits(us))
+    throw ConvertError("'" + deadTime + "' is out of range for the dead time per event");
+  setup_.deadTimePerEvent = static_cast<float>(us);
   CopyText(setup_.comment, sizeof setup_.comment, SpcLabel1->text().toLatin1().toStdString());
   CopyText(setup_.sampleId, sizeof setup_.sampleId, SpcLabel2->text().toLatin1().toStdString());
 }

@@ -58,6 +58,11 @@ class TXMCA1SetUp : public QDialog {
 };
 
 // The preset time in 0.1 s from the seconds typed: x * 10 + 0.001, as a 32-bit float, truncated.
+// Only for seconds that PresetFits.
 int PresetTenthsFromSeconds(double seconds);
+// Whether the seconds give a preset that the record's integer holds.
+bool PresetFits(double seconds);
+// Whether a dead time per event is a 32-bit float of 0 microseconds or more.
+bool DeadTimeFits(double microseconds);
 
 }  // namespace tavlex

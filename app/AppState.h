@@ -20,6 +20,7 @@ struct AppState {
   int deviceCount = 0;
   int deviceOpen = 0;
   int blockSize = 128;
+  LinkHealth link;
 
   // Acquisition
   int acquiring = 0;
@@ -95,7 +96,9 @@ struct AppState {
 };
 
 // The one conversion from the program's 0x00BBGGRR colours to the bitmaps' pixels.
-inline QRgb ToQRgb(Colour c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+inline QRgb ToQRgb(Colour c) {
+  return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 
 // Button-face colour of the window (the system colour 0x8000000F), as 0x00BBGGRR.
 inline constexpr Colour kButtonFace = 0xF0F0F0;

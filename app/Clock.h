@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <thread>
 
 namespace tavlex {
 
@@ -11,6 +12,9 @@ class Clock {
   virtual ~Clock() = default;
   // Microseconds since an arbitrary start; never goes backwards.
   virtual std::int64_t NowUs() = 0;
+  // Lets time pass while a wait has nothing to do, so that waiting for the analyser does not
+  // keep a core busy.
+  virtual void SleepUs(std::int64_t us) = 0;
 };
 
 class SteadyClock : public Clock {
@@ -20,16 +24,23 @@ class SteadyClock : public Clock {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
   }
+  void SleepUs(std::int64_t us) override {
+    if (us > 0) std::this_thread::sleep_for(std::chrono::microseconds(us));
+  }
 };
 
-// Moves only when told to. With a step set, every reading also advances it by that step, which
-// lets a wait loop bounded by a time-out end in tests without real waiting.
+// Moves only when told to. A sleep moves it on by the time slept, without real waiting, so that
+// a wait bounded by a time-out ends in tests and its length can be read off the clock. With a
+// step set, every reading also advances it by that step.
 class ManualClock : public Clock {
  public:
   std::int64_t NowUs() override {
     std::int64_t t = now_;
     now_ += stepUs_;
     return t;
+  }
+  void SleepUs(std::int64_t us) override {
+    if (us > 0) now_ += us;
   }
   void Advance(std::int64_t us) { now_ += us; }
   void AdvanceMs(std::int64_t ms) { now_ += ms * 1000; }

@@ -13,10 +13,10 @@ inline constexpr int kReadBufferChannels = 8192;
 inline constexpr int kRoiCount = 16;
 
 struct McaSetup {
-  int memorySize = 4096;         // channels
-  int presetTime = 10000;        // 0.1 s
-  float deadTimePerEvent = 1.8f; // microseconds per counted event
-  char comment[32] = {};         // at most 31 characters and a NUL
+  int memorySize = 4096;          // channels
+  int presetTime = 10000;         // 0.1 s
+  float deadTimePerEvent = 1.8f;  // microseconds per counted event
+  char comment[32] = {};          // at most 31 characters and a NUL
   char sampleId[32] = {};
 };
 
@@ -27,13 +27,33 @@ struct SxfmSetup {
   std::FILE* rawDataFile = nullptr;
 };
 
+// How the link to the analyser has been behaving, kept across the operations of a run.
+struct LinkHealth {
+  std::int64_t lastAnswerUs = 0;  // link clock at the last reply read in full
+  int silentTicks = 0;            // consecutive ticks without any reply
+  // A reply that timed out may still come: its bytes are owed until they have been dropped or
+  // until owedUntilUs, so that they never pass for the reply of a later frame.
+  int owedBytes = 0;
+  std::int64_t owedUntilUs = 0;
+  // Bytes of unknown origin may wait in the receive queue (a failed read, a discard cut short):
+  // the next frame is preceded by a discard.
+  int stale = 0;
+  int setupSent = 0;   // the stored setup reached the analyser since it was opened
+  int memorySize = 0;  // channels of the last memory size the analyser accepted; 0 = unknown
+  // The analyser's real time, to notice a run that it ended by itself.
+  std::int32_t lastRealTime10ms = -1;
+  int stillTicks = 0;
+  std::int64_t stillSinceUs = 0;
+  int rateBaseline = 0;  // the run's first tick has set the totals the rate is taken from
+};
+
 struct RoiRecord {
   std::int32_t defined = 0;  // switched on at least once
   std::int32_t shown = 0;    // summed and drawn by the repaint
   char label[8] = "Xx-NN";
-  std::int32_t low = 0;      // first channel
-  std::int32_t high = 0;     // end channel: sums cover low .. high - 1
-  std::int32_t colour = 0;   // 0x00BBGGRR
+  std::int32_t low = 0;     // first channel
+  std::int32_t high = 0;    // end channel: sums cover low .. high - 1
+  std::int32_t colour = 0;  // 0x00BBGGRR
   std::int32_t grossSum = 0;
 };
 

@@ -23,7 +23,9 @@ namespace tavlex::cli {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) { interrupted = 1; }
+void OnInterrupt(int) {
+  interrupted = 1;
+}
 
 struct AcquireOptions {
   std::string out;
@@ -59,7 +61,7 @@ int Parse(const Args& args, AcquireOptions& o) {
            o.channels != 4096))
         return UsageError("acquire", "--channels needs 256, 512, 1024, 2048 or 4096");
     } else if (a == "--dead-time") {
-      if (!value(v) || !TryStrToFloat(v, o.deadTimeUs) || o.deadTimeUs < 0)
+      if (!value(v) || !TryStrToFloat(v, o.deadTimeUs) || !DeadTimeFits(o.deadTimeUs))
         return UsageError("acquire", "--dead-time needs microseconds per event, 0 or more");
     } else if (a == "--comment" || a == "--sample-id") {
       if (!value(v)) return UsageError("acquire", a + " needs a text");
@@ -94,14 +96,6 @@ void ShowProgress(const AppState& s, bool done) {
   std::fprintf(stderr, "\r[%s] %8.1f / %.1f s  %8.2f kcps  DT %5.1f %%%s", bar, real, preset,
                static_cast<double>(s.countRate), s.deadTime * 0.1, done ? "\n" : "");
   std::fflush(stderr);
-}
-
-// Stops the analyser after Ctrl-C and takes the last counts, as the end of a preset does.
-void StopEarly(LinkContext& c) {
-  c.window.SetTimerEnabled(false);
-  ReadSpectrumBlocks(c, 0);
-  SendStop(c, 0);
-  c.s.acquiring = 0;
 }
 
 }  // namespace
@@ -155,7 +149,7 @@ int Acquire(const Args& args) {
     next += std::chrono::milliseconds(window.TimerInterval());
     std::this_thread::sleep_until(next);
     if (interrupted) {
-      StopEarly(c);
+      McaStopAndCollect(c);
       break;
     }
     McaTick(c);

@@ -59,6 +59,15 @@ int SendStop(LinkContext& c, int device) {
   return 1;
 }
 
+int SendStopBriefly(LinkContext& c, int device) {
+  // The analyser may be gone or far behind: drop what it still owes instead of waiting for it,
+  // and give the stop a short time of its own.
+  if (DeviceHandle h = wire::HandleOf(c.s, device)) wire::Discard(c, h);
+  c.s.link.owedBytes = 0;
+  BeginOperation(c, kBriefStopMs);
+  return SendStop(c, device);
+}
+
 int SendClear(LinkContext& c, int device) {
   if (!ExchangeAck(c, device, "$C;")) return 0;
   ZeroSpectrum(c.s);

@@ -55,6 +55,14 @@ void RecomputeTotals(AppState& s) {
 
 }  // namespace
 
+void BeginOperation(LinkContext& c, int budgetMs) {
+  const int ms = budgetMs >= 0 ? budgetMs : c.timeoutMs + kOperationMarginMs;
+  c.opDeadlineUs = c.clock.NowUs() + static_cast<std::int64_t>(ms) * 1000;
+  c.opGaveUp = false;
+  c.answered = false;
+  c.driverFailed = false;
+}
+
 int ExchangeAck(LinkContext& c, int device, const char* frame) {
   c.lastFailure = LinkFailure::None;
   const std::uint32_t length = FrameLength(frame);
@@ -66,7 +74,11 @@ int ExchangeAck(LinkContext& c, int device, const char* frame) {
   std::uint8_t reply[kAckBufferSize];
   const std::uint32_t take = std::min<std::uint32_t>(waiting, sizeof reply);
   std::uint32_t got = 0;
-  if (c.driver.Read(h, reply, take, &got) != 0 || got == 0) return Fail(c, LinkFailure::Driver);
+  if (c.driver.Read(h, reply, take, &got) != 0 || got == 0) {
+    c.s.link.stale = 1;
+    return Fail(c, LinkFailure::Driver);
+  }
+  wire::Answered(c);
   if (waiting > take) wire::Discard(c, h);  // a reply longer than the buffer
   return reply[0] == '!' ? 1 : Fail(c, LinkFailure::Refused);
 }
@@ -93,22 +105,19 @@ int ReadSpectrumBlocks(LinkContext& c, int device) {
   if (s.blockSize <= 0) return Fail(c, LinkFailure::Refused);
   // The analyser has no more than 32 blocks, and no block may reach past the count buffer.
   const int blocks = std::min(s.channelSize / s.blockSize, kMaxBlocks);
-  bool skipped = false;
   for (int n = 1; n <= blocks; ++n) {
     const int first = (n - 1) * s.blockSize;
     if (first + kBlockChannels > kReadBufferChannels) break;
     char frame[8];
     const int length = std::snprintf(frame, sizeof frame, "$R%d;", n);
-    // After a skipped block its reply may still come in; it must not pass for this one.
-    if (skipped) wire::Discard(c, h);
     // A failed write ends the read at once; the blocks not yet read keep their counts.
     if (!wire::WriteFrame(c, h, frame, static_cast<std::uint32_t>(length))) return 0;
     std::uint32_t waiting = 0;
     const wire::Wait w = wire::WaitFor(c, h, kBlockBytes, &waiting);
     if (w == wire::Wait::TimedOut) return 0;  // a stalled analyser: no point in 31 more waits
     if (w == wire::Wait::DriverFailed) {
-      // A failed queue query skips only this block (it keeps its counts); the read goes on.
-      skipped = true;
+      // A failed queue query skips only this block (it keeps its counts); the read goes on, and
+      // the block's reply, should it come in late, is dropped before the next frame.
       continue;
     }
     std::uint8_t block[kBlockBytes];

@@ -21,12 +21,23 @@ struct LinkContext {
   AppState& s;
   MainWindowPort& window;
   Driver& driver;
-  // Bounds every wait. The waits poll without pausing, so in tests a ManualClock needs a step
-  // (SetStepUs) wherever a reply may never come.
+  // Bounds every wait; the waits sleep on it between looks at the receive queue.
   Clock& clock;
   int timeoutMs = 3000;
   LinkFailure lastFailure = LinkFailure::None;  // why the last operation returned 0
+
+  // The operation under way (a tick, Start, setup OK, ...): its end on the clock (0 = none),
+  // whether it has given up after a time-out, and whether the analyser answered during it.
+  std::int64_t opDeadlineUs = 0;
+  bool opGaveUp = false;
+  bool answered = false;
+  bool driverFailed = false;
 };
+
+// Begins one operation of several exchanges: it may last the link's time-out plus a margin
+// (or `budgetMs`, when given), and after its first time-out it sends nothing more.
+inline constexpr int kOperationMarginMs = 300;
+void BeginOperation(LinkContext& c, int budgetMs = -1);
 
 // Reply sizes on the link.
 inline constexpr int kAckBufferSize = 512;
@@ -38,11 +49,18 @@ inline constexpr int kMaxBlocks = kMaxChannels / kBlockChannels;
 
 // Lists the devices by serial number and opens and prepares device n.
 int OpenDevice(LinkContext& c, int n);
+// Whether the driver still lists device n: false once the analyser has been unplugged.
+bool DeviceListed(LinkContext& c, int n);
 
 int ExchangeAck(LinkContext& c, int device, const char* frame);
 int SendStart(LinkContext& c, int device);      // "$G;"
 int SendScanStart(LinkContext& c, int device);  // "$X;"
 int SendStop(LinkContext& c, int device);       // "$S;"
+// "$S;" once more when a run ends on a link in trouble: sent whatever the analyser still owes,
+// with a short wait of its own for the answer. With an operation's margin it keeps a tick that
+// ends this way within the link's time-out plus half a second.
+inline constexpr int kBriefStopMs = 200;
+int SendStopBriefly(LinkContext& c, int device);
 int SendClear(LinkContext& c, int device);      // "$C;"
 int SendScanClear(LinkContext& c, int device);  // "$CX;"
 int ReadStatus(LinkContext& c, int device);     // "$R0;"

@@ -23,7 +23,7 @@ struct SimConfig {
   int deviceCount = 1;          // devices listed: "SIM00001", "SIM00002", ...
   double inputRateCps = 15000;  // photons reaching the detector
   // Dead time per counted event; the counted rate is input / (1 + input x dead time). 0 = none.
-  double deadTimeUs = 1.0;
+  double deadTimeUs = 1.8;  // the program's own default, so the live time shown describes it
   // Exact expected counts instead of Poisson counting (events = counted rate x real time).
   bool exactCounts = false;
   SimSample sample = SimSample::StainlessSteel;
@@ -185,6 +185,16 @@ class SimDriver : public Driver {
     surplusNext_ = bytes, surplusFill_ = fill;
   }
   void StallNextReply() { stallNext_ = true; }
+  // The reply to this frame never comes, after `skip` replies to it that do.
+  void StallReplyTo(std::string_view frame, int skip = 0) {
+    stallFrame_.Set(frame), stallSkip_ = skip;
+  }
+  // After every reply the analyser goes on sending junk, so the queue is never empty.
+  void SetBabble(bool babble) { babble_ = babble; }
+  // The analyser takes frames but no reply ever comes, until unmuted.
+  void SetMute(bool mute) { mute_ = mute; }
+  // Every reply from now on arrives this long after its frame.
+  void SetLinkDelayUs(std::int64_t us) { linkDelayUs_ = us < 0 ? 0 : us; }
   // Once this frame has been written: the next call of the kind fails / the cable is pulled
   // before the reply arrives.
   void FailCallAfterFrame(SimCall call, std::string_view frame);
@@ -199,6 +209,8 @@ class SimDriver : public Driver {
   std::uint32_t WriteTimeoutMs() const { return writeTimeoutMs_; }
   std::uint32_t PurgeMask() const { return purgeMask_; }
   int QueueStatusCalls() const { return queueStatusCalls_; }
+  // Frames the host tried to write, even on a dead handle (the last kMaxFrameRecord).
+  int WriteAttempts(std::string_view frame) const;
   std::vector<std::string> Frames() const { return analyser_->Frames(); }
 
   // Driver
@@ -252,13 +264,21 @@ class SimDriver : public Driver {
     bool Matches(const std::uint8_t* frame, int n) const;
     void Set(std::string_view frame);
   };
-  FramePattern failWrite_, failAfter_, unplugAfter_;
+  FramePattern failWrite_, failAfter_, unplugAfter_, stallFrame_;
+  int stallSkip_ = 0;
+  bool babble_ = false;
   SimCall failAfterCall_ = SimCall::Count;
   int refuseNext_ = -1;
   int shortNext_ = -1;
   int surplusNext_ = 0;
   std::uint8_t surplusFill_ = 0x55;
   bool stallNext_ = false;
+  bool mute_ = false;
+  struct Attempt {
+    char bytes[16] = {};
+  };
+  std::unique_ptr<Attempt[]> attempts_ = std::make_unique<Attempt[]>(SimAnalyser::kMaxFrameRecord);
+  int attemptCount_ = 0;
 
   int opens_ = 0, resets_ = 0, latencyMs_ = -1, queueStatusCalls_ = 0;
   std::uint32_t readTimeoutMs_ = 0, writeTimeoutMs_ = 0, purgeMask_ = 0;

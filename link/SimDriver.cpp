@@ -165,12 +165,31 @@ int SimDriver::Read(DeviceHandle handle, void* buffer, std::uint32_t count, std:
   queueLength_ -= n;
   visible_ -= n;
   *got = static_cast<std::uint32_t>(n);
+  if (babble_ && n > 0) {
+    std::uint8_t junk[SimAnalyser::kMaxReply];
+    std::fill(std::begin(junk), std::end(junk), 0xAA);
+    Queue(junk, static_cast<int>(sizeof junk));
+  }
   return 0;
+}
+
+int SimDriver::WriteAttempts(std::string_view frame) const {
+  const int n = std::min(attemptCount_, SimAnalyser::kMaxFrameRecord);
+  int found = 0;
+  for (int i = 0; i < n; ++i)
+    if (frame == std::string_view(attempts_[i].bytes)) ++found;
+  return found;
 }
 
 int SimDriver::Write(DeviceHandle handle, const void* buffer, std::uint32_t count,
                      std::uint32_t* written) {
   if (written) *written = 0;
+  if (buffer) {
+    Attempt& a = attempts_[attemptCount_++ % SimAnalyser::kMaxFrameRecord];
+    const std::uint32_t n = std::min<std::uint32_t>(count, sizeof a.bytes - 1);
+    std::memcpy(a.bytes, buffer, n);
+    a.bytes[n] = '\0';
+  }
   if (Faulted(SimCall::Write)) return kDriverIoError;
   if (int st = Check(handle)) return st;
   if (!buffer || !written) return kDriverOtherError;
@@ -201,7 +220,14 @@ int SimDriver::Write(DeviceHandle handle, const void* buffer, std::uint32_t coun
     Unplug();
     return 0;
   }
-  if (stallNext_) {
+  bool stallThis = false;
+  if (stallFrame_.Matches(frame, length)) {
+    if (stallSkip_ > 0)
+      --stallSkip_;
+    else
+      stallThis = true, stallFrame_.length = 0;
+  }
+  if (stallNext_ || mute_ || stallThis) {
     stallNext_ = false;
     return 0;
   }

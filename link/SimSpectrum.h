@@ -20,6 +20,9 @@ inline constexpr double kSimTubeKv = 40.0;  // rhodium anode
 
 // Full width at half maximum of the detector, keV, at energy e keV.
 double SimDetectorFwhm(double eKeV);
+// Share of the photons of energy eKeV that leave a silicon escape peak behind (0 below the
+// silicon K edge).
+double SimEscapeFraction(double eKeV);
 
 // Fills p[0 .. channels-1] with the probability that a counted event lands in each channel
 // (the values add up to 1). channels is 256 .. 4096.

@@ -16,15 +16,23 @@ DeviceHandle HandleOf(const AppState& s, int device);
 
 // Reads and drops every byte waiting in the receive queue: stale replies of an earlier exchange
 // (a skipped block, a reply that came after its time-out) and surplus bytes of the last reply.
-void Discard(LinkContext& c, DeviceHandle h);
+// At most kDiscardRounds reads, so that an analyser that never stops sending cannot hold us.
+// Returns the number of bytes dropped.
+inline constexpr int kDiscardRounds = 64;
+std::uint32_t Discard(LinkContext& c, DeviceHandle h);
 
-// Writes exactly the frame's characters. False (lastFailure set) when the call fails or the
-// driver took fewer bytes.
+// A reply was read in full: the analyser is there.
+void Answered(LinkContext& c);
+
+// Writes exactly the frame's characters, once the bytes still owed by a timed-out reply are
+// dropped. False (lastFailure set) when the call fails or the driver took fewer bytes, or when
+// the operation has given up or run out of time.
 bool WriteFrame(LinkContext& c, DeviceHandle h, const char* frame, std::uint32_t length);
 
 enum class Wait { Ready, DriverFailed, TimedOut };
-// Polls the receive queue, without pausing, until at least `need` bytes wait or the link's
-// time-out has passed. *waiting gets the count of the last successful poll.
+// Polls the receive queue, sleeping briefly between looks, until at least `need` bytes wait or
+// the link's time-out (or the operation's end) has passed. *waiting gets the count of the last
+// successful poll. A time-out makes the operation give up.
 Wait WaitFor(LinkContext& c, DeviceHandle h, std::uint32_t need, std::uint32_t* waiting);
 
 // Reads exactly n bytes; false (lastFailure set) when the call fails or delivers fewer.

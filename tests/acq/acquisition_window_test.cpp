@@ -69,19 +69,18 @@ TEST_F(AcqWindowTest, PresetEndsOnTheFirstTickAtOrPastItAndShowsItExactly) {
 }
 
 TEST_F(AcqWindowTest, ThePresetTestUsesTheHostsComparison) {
-  // A preset of 10.0 s on the host while the analyser's own preset stays long: the host ends
-  // the run when the status real time reaches 1000 and shows exactly 10.0 even when the
-  // status says more.
+  // The analyser holds 1000.0 s; the host 10.0 s, as a Cancel of an edited preset leaves it.
   Open();
+  Setup([](TXMCA1SetUp&) {});
   s().mcaSetup.presetTime = 100;
   QTest::mouseClick(form->McaStart, Qt::LeftButton);
   AdvanceMs(10370);
   Tick();
   EXPECT_EQ(s().acquiring, 0);
   EXPECT_EQ(s().acqStatus.RealTime10ms(), 1037);
-  EXPECT_EQ(s().realTime, 100);
-  // The live time is taken before the real time is set to the preset.
-  EXPECT_EQ(s().liveTime, static_cast<int>(103 - 10370 * 1.8 * 0.00001));
+  EXPECT_EQ(s().realTime, 100);  // the preset exactly, though the status says more
+  // 103 - 10370 x 1.8 x 0.00001 = 102.8 would be longer than the 100.0 s shown.
+  EXPECT_EQ(s().liveTime, 100);
 }
 
 TEST_F(AcqWindowTest, LiveTimeFromEventsAndDeadTimePerEvent) {
@@ -117,7 +116,9 @@ TEST_F(FastAcqTest, CountRateAndDeadTime) {
 TEST_F(AcqWindowTest, EqualRealTimesKeepTheDifferenceOfTotals) {
   Open();
   QTest::mouseClick(form->McaStart, Qt::LeftButton);
-  AdvanceMs(2000);
+  AdvanceMs(1000);
+  Tick();
+  AdvanceMs(1000);
   Tick();
   ASSERT_FLOAT_EQ(s().countRate, 1.0f);
   // Counts appear without the real time moving on.
@@ -130,14 +131,21 @@ TEST_F(AcqWindowTest, EqualRealTimesKeepTheDifferenceOfTotals) {
 TEST_F(AcqWindowTest, DisplayStateComesFromTheStatusBlock) {
   Open();
   QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  // The analyser's own display: cursor at 3000, then half the range around it.
+  std::uint8_t reply[SimAnalyser::kMaxReply];
+  sim().HandleFrame(reinterpret_cast<const std::uint8_t*>("$@C3000;"), 8, reply);
+  sim().HandleFrame(reinterpret_cast<const std::uint8_t*>("$E;"), 3, reply);
   sim().SetVfsIndex(5);
   AdvanceMs(100);
   Tick();
   EXPECT_EQ(s().logScale, 0);
   EXPECT_EQ(s().vfsIndex, 5);
-  EXPECT_EQ(form->Text(Field::Label1), "0ch");
-  EXPECT_EQ(form->Text(Field::Label2), "4095ch");
-  EXPECT_EQ(form->Text(Field::Label3), "2048");
+  EXPECT_EQ(form->Text(Field::Label1), "1976ch");
+  EXPECT_EQ(form->Text(Field::Label2), "4023ch");
+  EXPECT_EQ(form->Text(Field::Label3), "3000");
+  EXPECT_EQ(s().viewStart, 1976);
+  EXPECT_EQ(s().viewEnd, 4023);
+  EXPECT_EQ(s().cursorChannel, 3000);
   sim().SetVfsIndex(0);
   AdvanceMs(100);
   Tick();
@@ -173,6 +181,7 @@ TEST_F(AcqWindowTest, StartStampsTheHeaderAndShowsTheMarker) {
 
 TEST_F(AcqWindowTest, RefusedStartLeavesTheProgramIdle) {
   Open();
+  Setup([](TXMCA1SetUp&) {});
   driver.RefuseNextFrame();
   QTest::mouseClick(form->McaStart, Qt::LeftButton);
   EXPECT_EQ(s().acquiring, 0);
@@ -191,6 +200,11 @@ TEST_F(AcqWindowTest, StopAndClearAreSentWhateverTheState) {
   QTest::mouseClick(form->McaClear, Qt::LeftButton);  // while running
   for (int c = 0; c < 4096; ++c) ASSERT_EQ(s().spectrumCounts[c], 0) << c;
   EXPECT_EQ(s().acquiring, 1);
+  // The total falls below the last tick's: no negative rate or dead time is shown.
+  AdvanceMs(100);
+  Tick();
+  EXPECT_FLOAT_EQ(s().countRate, 0.0f);
+  EXPECT_EQ(s().deadTime, 0);
   // A refused stop leaves the acquisition running.
   driver.RefuseNextFrame();
   QTest::mouseClick(form->McaStop, Qt::LeftButton);
@@ -205,6 +219,61 @@ TEST_F(AcqWindowTest, RoiScaButtonsSendTheModes) {
   form->findChild<QRadioButton*>("MCA")->click();
   EXPECT_EQ(Frames(), std::vector<std::string>({"$DG;", "$DS;", "$DM;"}));
   EXPECT_EQ(sim().AcqMode(), 'M');
+}
+
+// Host and analyser agree when a run starts: the setup confirmed before the analyser was opened
+// reaches it with the first Start, and the run reads its whole memory whatever a file read left.
+TEST_F(AcqWindowTest, AStartSendsASetupTheAnalyserHasNotHad) {
+  Setup([](TXMCA1SetUp& d) {
+    d.PresetRT->setText("10.0");
+    d.m1024ch->setChecked(true);
+  });
+  Open();
+  s().channelSize = 256;  // as reading a 256-channel file leaves it
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  EXPECT_EQ(Frames(), std::vector<std::string>({"$P100;", "$M8;", "$G;"}));
+  EXPECT_EQ(sim().Preset(), 100);
+  EXPECT_EQ(sim().MemorySize(), 1024);
+  EXPECT_EQ(s().channelSize, 1024);
+  sim().ClearFrames();
+  AdvanceMs(1000);
+  Tick();
+  EXPECT_EQ(Frames().size(), 9u);  // "$R1;" .. "$R8;" and "$R0;"
+  AdvanceMs(1000);
+  Tick();
+  EXPECT_FLOAT_EQ(s().countRate, 1.0f);  // all 1000 counts a second, not a quarter of them
+  // A second Start on the same link sends only "$G;".
+  QTest::mouseClick(form->McaStop, Qt::LeftButton);
+  sim().ClearFrames();
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  EXPECT_EQ(Frames(), std::vector<std::string>({"$G;"}));
+}
+
+TEST_F(AcqWindowTest, StartOpensTheAnalyserWhenNoneIsListed) {
+  // The button waits for OpenMCA; the handler itself opens the analyser when none is listed.
+  form->McaStartClick();
+  EXPECT_EQ(Edit1(), "1");
+  EXPECT_EQ(s().deviceOpen, 1);
+  EXPECT_EQ(s().acquiring, 1);
+  EXPECT_EQ(Frames(), std::vector<std::string>({"$P10000;", "$M32;", "$G;"}));
+}
+
+TEST_F(AcqWindowTest, TheFirstTickOfARunTakesNoRateFromThePreviousRun) {
+  Open();
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(200);
+  Tick();
+  QTest::mouseClick(form->McaStop, Qt::LeftButton);
+  QTest::mouseClick(form->McaClear, Qt::LeftButton);
+  sim().SetInputRate(5000);
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  AdvanceMs(500);
+  Tick();
+  // (2500 - 200) / 0.3 s would show 7.67 kcps.
+  EXPECT_FLOAT_EQ(s().countRate, 0.0f);
+  AdvanceMs(500);
+  Tick();
+  EXPECT_FLOAT_EQ(s().countRate, 5.0f);
 }
 
 }  // namespace

@@ -112,9 +112,9 @@ TEST(McaSetupDialogTest, NonNumberPresetKeepsTheLaterFieldsAndTheDialogOpen) {
   QTest::mouseClick(dlg.OkButton, Qt::LeftButton);
   ASSERT_EQ(run.errors.size(), 1u);
   EXPECT_EQ(run.errors[0], "'ten' is not a valid floating point value");
-  EXPECT_TRUE(dlg.isVisible());                // open for a correction
-  EXPECT_EQ(run.setup.memorySize, 512);        // before the failing field: stored
-  EXPECT_EQ(run.setup.presetTime, 10000);      // the failing field
+  EXPECT_TRUE(dlg.isVisible());                       // open for a correction
+  EXPECT_EQ(run.setup.memorySize, 512);               // before the failing field: stored
+  EXPECT_EQ(run.setup.presetTime, 10000);             // the failing field
   EXPECT_FLOAT_EQ(run.setup.deadTimePerEvent, 1.8f);  // after it: kept
   EXPECT_STREQ(run.setup.comment, "");
 
@@ -136,6 +136,45 @@ TEST(McaSetupDialogTest, CancelWithANonNumberReportsAndCloses) {
   EXPECT_FALSE(dlg.StoredCleanly());
   ASSERT_EQ(run.errors.size(), 1u);
   EXPECT_FLOAT_EQ(run.setup.deadTimePerEvent, 1.8f);
+}
+
+// Numbers that do not fit their field are refused as a bad number is: one error box naming the
+// text, the dialog open, the field and those after it unchanged.
+TEST(McaSetupDialogTest, NumbersThatDoNotFitAreRefused) {
+  struct Case {
+    const char *preset, *deadTime, *error;
+    int presetTime;  // stored when only the dead time is refused
+  } cases[] = {
+      {"214748364.7", "1.5", "'214748364.7' is out of range for the preset", 10000},
+      {"1e10", "1.5", "'1e10' is out of range for the preset", 10000},
+      {"1e300", "1.5", "'1e300' is out of range for the preset", 10000},
+      {"-1e300", "1.5", "'-1e300' is out of range for the preset", 10000},
+      {"20.0", "1e39", "'1e39' is out of range for the dead time per event", 200},
+      {"20.0", "-5", "'-5' is out of range for the dead time per event", 200},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.preset) + " / " + k.deadTime);
+    DialogRun run;
+    TXMCA1SetUp dlg(run.setup, run.Reporter());
+    dlg.show();
+    dlg.PresetRT->setText(k.preset);
+    dlg.DeadTime->setText(k.deadTime);
+    QTest::mouseClick(dlg.OkButton, Qt::LeftButton);
+    ASSERT_EQ(run.errors.size(), 1u);
+    EXPECT_EQ(run.errors[0], k.error);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(run.setup.presetTime, k.presetTime);
+    EXPECT_FLOAT_EQ(run.setup.deadTimePerEvent, 1.8f);
+  }
+  // The largest preset that fits, and a dead time of zero, are taken.
+  DialogRun run;
+  TXMCA1SetUp dlg(run.setup, run.Reporter());
+  dlg.PresetRT->setText("214748352");
+  dlg.DeadTime->setText("0");
+  QTest::mouseClick(dlg.OkButton, Qt::LeftButton);
+  EXPECT_TRUE(run.errors.empty());
+  EXPECT_EQ(run.setup.presetTime, 2147483520);
+  EXPECT_FLOAT_EQ(run.setup.deadTimePerEvent, 0.0f);
 }
 
 }  // namespace
