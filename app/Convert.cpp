@@ -66,6 +66,12 @@ void CopyText(char* slot, std::size_t size, std::string_view text) {
   slot[n] = '\0';
 }
 
+std::string ShortestFloatText(float value) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
 std::string Format(const char* fmt, ...) {
   char buf[512];
   va_list ap;
