@@ -9,7 +9,9 @@ namespace tavlex {
 namespace {
 
 // Within single precision: rounding it to a float gives a finite value.
-bool FitsFloat(double v) { return std::fabs(v) <= FLT_MAX; }
+bool FitsFloat(double v) {
+  return std::fabs(v) <= FLT_MAX;
+}
 
 CalibStatus Refuse(MainWindowPort& window, CalibStatus status) {
   window.SetText(Field::Edit1, CalibMessage(status));
@@ -20,13 +22,20 @@ CalibStatus Refuse(MainWindowPort& window, CalibStatus status) {
 
 const char* CalibMessage(CalibStatus status) {
   switch (status) {
-    case CalibStatus::Ok: return "";
-    case CalibStatus::BadLowChannel: return calibtext::kLowCh;
-    case CalibStatus::BadHighChannel: return calibtext::kHighCh;
-    case CalibStatus::BadLowEnergy: return calibtext::kLowEng;
-    case CalibStatus::BadHighEnergy: return calibtext::kHighEng;
-    case CalibStatus::SameChannels: return calibtext::kSameCh;
-    case CalibStatus::OutOfRange: return calibtext::kRange;
+    case CalibStatus::Ok:
+      return "";
+    case CalibStatus::BadLowChannel:
+      return calibtext::kLowCh;
+    case CalibStatus::BadHighChannel:
+      return calibtext::kHighCh;
+    case CalibStatus::BadLowEnergy:
+      return calibtext::kLowEng;
+    case CalibStatus::BadHighEnergy:
+      return calibtext::kHighEng;
+    case CalibStatus::SameChannels:
+      return calibtext::kSameCh;
+    case CalibStatus::OutOfRange:
+      return calibtext::kRange;
   }
   return "";
 }
@@ -65,8 +74,7 @@ CalibStatus ExecCalib(AppState& s, MainWindowPort& window, const CalibTexts& t) 
     return Refuse(window, CalibStatus::BadLowChannel);
   if (!ParseCalibNumber(t.highChannel, p.highChannel))
     return Refuse(window, CalibStatus::BadHighChannel);
-  if (!ParseCalibNumber(t.lowEnergy, p.lowEnergy))
-    return Refuse(window, CalibStatus::BadLowEnergy);
+  if (!ParseCalibNumber(t.lowEnergy, p.lowEnergy)) return Refuse(window, CalibStatus::BadLowEnergy);
   if (!ParseCalibNumber(t.highEnergy, p.highEnergy))
     return Refuse(window, CalibStatus::BadHighEnergy);
   CalibLine line;

@@ -71,14 +71,20 @@ int Parse(const Args& args, CalibrateOptions& o) {
 
 std::string Why(CalibStatus status, const CalibrateOptions& o) {
   switch (status) {
-    case CalibStatus::BadLowChannel: return "low channel '" + o.low.channel + "' is not a number";
+    case CalibStatus::BadLowChannel:
+      return "low channel '" + o.low.channel + "' is not a number";
     case CalibStatus::BadHighChannel:
       return "high channel '" + o.high.channel + "' is not a number";
-    case CalibStatus::BadLowEnergy: return "low energy '" + o.low.energy + "' is not a number";
-    case CalibStatus::BadHighEnergy: return "high energy '" + o.high.energy + "' is not a number";
-    case CalibStatus::SameChannels: return "the low and the high channel are the same";
-    case CalibStatus::OutOfRange: return "the slope or offset is beyond single precision";
-    case CalibStatus::Ok: break;
+    case CalibStatus::BadLowEnergy:
+      return "low energy '" + o.low.energy + "' is not a number";
+    case CalibStatus::BadHighEnergy:
+      return "high energy '" + o.high.energy + "' is not a number";
+    case CalibStatus::SameChannels:
+      return "the low and the high channel are the same";
+    case CalibStatus::OutOfRange:
+      return "the slope or offset is beyond single precision";
+    case CalibStatus::Ok:
+      break;
   }
   return {};
 }
@@ -88,7 +94,9 @@ std::string UnitBytes(const std::string& localText) {
   return QString::fromLocal8Bit(localText).toLatin1().toStdString();
 }
 
-QString UnitText(const AppState& s) { return QString::fromLatin1(s.energyUnit); }
+QString UnitText(const AppState& s) {
+  return QString::fromLatin1(s.energyUnit);
+}
 
 std::string JsonText(const QString& text) {
   QString out = "\"";
@@ -112,8 +120,9 @@ int Calibrate(const Args& args) {
   if (!session.Read(o.in)) return kExitFailure;
   AppState& s = session.State();
   const std::string unit = UnitBytes(o.unit);
-  const CalibStatus status = ExecCalib(
-      s, session.Window(), CalibTexts{o.low.channel, o.high.channel, o.low.energy, o.high.energy, unit});
+  const CalibStatus status =
+      ExecCalib(s, session.Window(),
+                CalibTexts{o.low.channel, o.high.channel, o.low.energy, o.high.energy, unit});
   if (status != CalibStatus::Ok) {
     Complain("calibrate: " + Why(status, o));
     return kExitFailure;

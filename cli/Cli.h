@@ -1,6 +1,6 @@
 #pragma once
-// The command line for batch work: info, dump, render, acquire and calibrate, each a thin front end over
-// the code the window runs (the same reader, writer, renderer, polling loop and AppState).
+// The command line for batch work: info, dump, render, acquire and calibrate, each a thin front end
+// over the code the window runs (the same reader, writer, renderer, polling loop and AppState).
 
 #include <string>
 #include <vector>

@@ -106,10 +106,12 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
     const RoiRecord& r = s.roiTable[i];
     if (r.low == 0 && r.high == 0) continue;
     const RoiSums sums = SumRoi(s, r);
-    std::snprintf(num, sizeof num, "%s{\"index\": %d, \"low\": %d, \"high\": %d, \"colour\": \"0x%06X\"",
+    std::snprintf(num, sizeof num,
+                  "%s{\"index\": %d, \"low\": %d, \"high\": %d, \"colour\": \"0x%06X\"",
                   first ? "" : ", ", i, r.low, r.high, r.colour & 0xFFFFFF);
     out += num;
-    out += ", \"gross\": " + ShortestFloatText(sums.gross) + ", \"net\": " + ShortestFloatText(sums.net) + "}";
+    out += ", \"gross\": " + ShortestFloatText(sums.gross) +
+           ", \"net\": " + ShortestFloatText(sums.net) + "}";
     first = false;
   }
   out += "]";

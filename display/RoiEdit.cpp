@@ -31,7 +31,9 @@ int RoiOfListIndex(int listIndex) {
   return listIndex >= 0 && listIndex < kRoiCount ? listIndex : -1;
 }
 
-bool HasHardwareWindow(int roi) { return roi >= 1 && roi <= 4; }
+bool HasHardwareWindow(int roi) {
+  return roi >= 1 && roi <= 4;
+}
 
 RoiPick PickRoi(AppState& s, int listIndex, RoiTabFields& fields) {
   const int i = RoiOfListIndex(listIndex);

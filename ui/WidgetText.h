@@ -6,6 +6,8 @@
 
 namespace tavlex {
 
-inline std::string Latin1(const QLineEdit* e) { return e->text().toLatin1().toStdString(); }
+inline std::string Latin1(const QLineEdit* e) {
+  return e->text().toLatin1().toStdString();
+}
 
 }  // namespace tavlex

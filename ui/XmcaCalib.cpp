@@ -19,10 +19,18 @@ void TakeCalibChannel(const AppState& s, QLineEdit* box, QCheckBox* check) {
 
 }  // namespace
 
-void TForm1::LengChClick() { TakeCalibChannel(*state_, LowCh, LengCh); }
-void TForm1::HengChClick() { TakeCalibChannel(*state_, HiCh, HengCh); }
-void TForm1::LowChChange() { CheckCalibChannelText(*this, Latin1(LowCh), false); }
-void TForm1::HiChChange() { CheckCalibChannelText(*this, Latin1(HiCh), true); }
+void TForm1::LengChClick() {
+  TakeCalibChannel(*state_, LowCh, LengCh);
+}
+void TForm1::HengChClick() {
+  TakeCalibChannel(*state_, HiCh, HengCh);
+}
+void TForm1::LowChChange() {
+  CheckCalibChannelText(*this, Latin1(LowCh), false);
+}
+void TForm1::HiChChange() {
+  CheckCalibChannelText(*this, Latin1(HiCh), true);
+}
 
 void TForm1::EngCalibClick() {
   const std::string low = Latin1(LowCh), high = Latin1(HiCh), lowEnergy = Latin1(LoEng),

@@ -74,7 +74,11 @@ void TForm1::ROIHighChClick() {
   ROIHighCh->setChecked(false);
 }
 
-void TForm1::EditROILowChange() { CheckRoiChannelText(*this, Latin1(EditROILow), false); }
-void TForm1::EditROIHighChange() { CheckRoiChannelText(*this, Latin1(EditROIHigh), true); }
+void TForm1::EditROILowChange() {
+  CheckRoiChannelText(*this, Latin1(EditROILow), false);
+}
+void TForm1::EditROIHighChange() {
+  CheckRoiChannelText(*this, Latin1(EditROIHigh), true);
+}
 
 }  // namespace tavlex

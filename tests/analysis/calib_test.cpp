@@ -19,22 +19,14 @@ TEST(CalibTest, ABoxNumberIsAFloatRoundedToSinglePrecision) {
     float value;
   };
   const Row rows[] = {
-      {"128", true, 128.0f},
-      {"  320.46", true, 320.46f},  // as "%8.2f" writes a snapped centroid
-      {"5.0 ", true, 5.0f},
-      {"-1.5", true, -1.5f},
-      {"+2", true, 2.0f},
-      {"1e3", true, 1000.0f},
-      {"0.1", true, 0.1f},
-      {"3.0e38", true, 3.0e38f},
-      {"", false, 0},
-      {"   ", false, 0},
-      {"Low Ch", false, 0},
-      {"12a", false, 0},
-      {"1,5", false, 0},
-      {"1e39", false, 0},  // no single-precision value
-      {"-1e39", false, 0},
-      {"nan", false, 0},
+      {"128", true, 128.0f}, {"  320.46", true, 320.46f},  // as "%8.2f" writes a snapped centroid
+      {"5.0 ", true, 5.0f},  {"-1.5", true, -1.5f},
+      {"+2", true, 2.0f},    {"1e3", true, 1000.0f},
+      {"0.1", true, 0.1f},   {"3.0e38", true, 3.0e38f},
+      {"", false, 0},        {"   ", false, 0},
+      {"Low Ch", false, 0},  {"12a", false, 0},
+      {"1,5", false, 0},     {"1e39", false, 0},  // no single-precision value
+      {"-1e39", false, 0},   {"nan", false, 0},
       {"inf", false, 0},
   };
   for (const Row& r : rows) {
@@ -140,15 +132,12 @@ TEST(CalibTest, ABoxTakesTheSnappedCentroidWhileTheCursorStandsOnIt) {
     const char* text;
   };
   const Row rows[] = {
-      {320, 320.46f, "  320.46"},
-      {321, 320.46f, "321"},   // the cursor has moved on
-      {321, 320.5f, "  320.50"},  // .5 rounds up
-      {320, 320.5f, "320"},
-      {2048, 0.0f, "2048"},    // no peak snapped yet
-      {0, 0.0f, "    0.00"},  // ... unless the cursor is on channel 0
-      {-1, -0.7f, "-1"},      // trunc(-0.2) is channel 0
-      {1234, NAN, "1234"},
-      {0, 1e30f, "0"},
+      {320, 320.46f, "  320.46"}, {321, 320.46f, "321"},  // the cursor has moved on
+      {321, 320.5f, "  320.50"},                          // .5 rounds up
+      {320, 320.5f, "320"},       {2048, 0.0f, "2048"},   // no peak snapped yet
+      {0, 0.0f, "    0.00"},                              // ... unless the cursor is on channel 0
+      {-1, -0.7f, "-1"},                                  // trunc(-0.2) is channel 0
+      {1234, NAN, "1234"},        {0, 1e30f, "0"},
   };
   for (const Row& r : rows)
     EXPECT_EQ(CalibChannelText(r.cursor, r.centroid), r.text) << r.cursor << " " << r.centroid;

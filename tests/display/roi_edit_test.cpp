@@ -11,7 +11,7 @@
 namespace tavlex {
 namespace {
 
-TEST(RoiEditTest, AChannelBoxHoldsASignedDecimalWithin32Bits) {
+TEST(RoiChannelTest, AChannelBoxHoldsASignedDecimalWithin32Bits) {
   struct Row {
     const char* text;
     bool ok;
