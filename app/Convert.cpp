@@ -21,8 +21,10 @@ std::string_view Trim(std::string_view t) {
 
 bool TryStrToFloat(std::string_view text, double& out) {
   std::string_view t = Trim(text);
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  if (t.empty() || t.front() == '+') return false;
+  // One sign at most: "+-5" is no number.
+  const bool plus = !t.empty() && t.front() == '+';
+  if (plus) t.remove_prefix(1);
+  if (t.empty() || t.front() == '+' || (plus && t.front() == '-')) return false;
   // from_chars accepts "inf" and "nan"; the dialogs take only plain numbers.
   for (char c : t) {
     if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+'))
@@ -37,8 +39,10 @@ bool TryStrToFloat(std::string_view text, double& out) {
 
 bool TryStrToInt(std::string_view text, int& out) {
   std::string_view t = Trim(text);
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  if (t.empty() || t.front() == '+') return false;
+  // One sign at most: "+-5" is no number.
+  const bool plus = !t.empty() && t.front() == '+';
+  if (plus) t.remove_prefix(1);
+  if (t.empty() || t.front() == '+' || (plus && t.front() == '-')) return false;
   int v = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
   if (ec != std::errc() || end != t.data() + t.size()) return false;

@@ -19,15 +19,13 @@ TEST(CalibTest, ABoxNumberIsAFloatRoundedToSinglePrecision) {
     float value;
   };
   const Row rows[] = {
-      {"128", true, 128.0f}, {"  320.46", true, 320.46f},  // as "%8.2f" writes a snapped centroid
-      {"5.0 ", true, 5.0f},  {"-1.5", true, -1.5f},
-      {"+2", true, 2.0f},    {"1e3", true, 1000.0f},
-      {"0.1", true, 0.1f},   {"3.0e38", true, 3.0e38f},
-      {"", false, 0},        {"   ", false, 0},
-      {"Low Ch", false, 0},  {"12a", false, 0},
-      {"1,5", false, 0},     {"1e39", false, 0},  // no single-precision value
-      {"-1e39", false, 0},   {"nan", false, 0},
-      {"inf", false, 0},
+      {"128", true, 128.0f},  {"  320.46", true, 320.46f},  // as "%8.2f" writes a snapped centroid
+      {"5.0 ", true, 5.0f},   {"-1.5", true, -1.5f},       {"+2", true, 2.0f},
+      {"1e3", true, 1000.0f}, {"0.1", true, 0.1f},         {"3.0e38", true, 3.0e38f},
+      {"", false, 0},         {"   ", false, 0},           {"Low Ch", false, 0},
+      {"12a", false, 0},      {"1,5", false, 0},           {"+-1", false, 0},
+      {"1e39", false, 0},  // no single-precision value
+      {"-1e39", false, 0},    {"nan", false, 0},           {"inf", false, 0},
   };
   for (const Row& r : rows) {
     float value = -7.0f;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTemporaryDir>
 #include <QtTest/QTest>
 #include <cstring>
 #include <string>
@@ -287,6 +288,24 @@ TEST_F(RoiCalibWindowTest, ExecCalibFromTheTabAndTheReadoutAtTheNextCursorMove) 
     EXPECT_EQ(form->Label8->text().toStdString(), r.readout);
     EXPECT_EQ(form->Label9->text().toStdString(), r.storedUnit);
   }
+
+  // A calibration read from a file brings slope and offset, and keeps the unit of the last
+  // Exec Calib.
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("ev.dat").toStdString();
+  form->LoEng->setText("1000");
+  form->HiEng->setText("5000");
+  form->ChKev->setText("eV");
+  QTest::mouseClick(form->EngCalib, Qt::LeftButton);
+  ASSERT_TRUE(WriteSpectrumFile(s(), *form, path).ok());
+  form->ChKev->setText("keV");
+  form->LoEng->setText("1.0");
+  form->HiEng->setText("5.0");
+  QTest::mouseClick(form->EngCalib, Qt::LeftButton);
+  ASSERT_EQ(s().calSlope, 0.0078125f);
+  ASSERT_TRUE(ReadSpectrumFile(s(), *form, path, kMcaView).ok());
+  EXPECT_EQ(s().calSlope, 7.8125f);
+  EXPECT_STREQ(s().energyUnit, "keV");
 }
 
 TEST_F(RoiCalibWindowTest, ChannelBoxesTakeTheSnappedCentroidOrTheCursor) {
