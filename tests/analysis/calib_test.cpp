@@ -1,10 +1,9 @@
-// The two-point energy calibration without a window: conversions, the line, Exec Calib's order
-// of refusals and what a calibration box takes from the cursor.
+// The two-point energy calibration without a window: the boxes' numbers, the line and what a
+// calibration box takes from the cursor. Exec Calib itself is tested through the window.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "analysis/Calibration.h"
@@ -65,64 +64,6 @@ TEST(CalibTest, TheLineRunsThroughTheHighPoint) {
   EXPECT_EQ(ChannelEnergy(384, 0.0078125f, 0.0f), 3.0f);
 }
 
-class ExecCalibTest : public ::testing::Test {
- protected:
-  AppState s;
-  HeadlessWindow window;
-  // A calibration in force that every refusal must leave alone.
-  void SetUp() override {
-    s.calibrated = 1;
-    s.calSlope = 2.0f;
-    s.calOffset = 1.0f;
-    std::strcpy(s.energyUnit, "prev");
-    s.calLowChannel = 11;
-    window.SetText(Field::Edit1, "Status");
-  }
-};
-
-TEST_F(ExecCalibTest, TheFirstBoxThatDoesNotConvertEndsIt) {
-  struct Row {
-    CalibTexts t;
-    const char* message;
-  };
-  const Row rows[] = {
-      {{"Low Ch", "High Ch", "Low Energy", "Hi Energy", "keV"}, "Error ! Energy Calib LowCh"},
-      {{"128", "High Ch", "Low Energy", "Hi Energy", "keV"}, "Error ! Energy Calib HighCh"},
-      {{"128", "640", "Low Energy", "Hi Energy", "keV"}, "Error ! Energy Calib LowEng"},
-      {{"128", "640", "1.0", "Hi Energy", "keV"}, "Error ! Energy Calib HighEng"},
-      {{"128", "128.0", "1.0", "5.0", "keV"}, "Error ! Energy Calib LowCh = HighCh"},
-      {{"0", "1e-30", "-3e38", "3e38", "keV"}, "Error ! Energy Calib Range"},
-  };
-  for (const Row& r : rows) {
-    SetUp();
-    EXPECT_NE(ExecCalib(s, window, r.t), CalibStatus::Ok) << r.message;
-    EXPECT_EQ(window.Text(Field::Edit1), r.message);
-    EXPECT_EQ(s.calibrated, 1);
-    EXPECT_EQ(s.calSlope, 2.0f) << r.message;
-    EXPECT_EQ(s.calOffset, 1.0f) << r.message;
-    EXPECT_STREQ(s.energyUnit, "prev") << r.message;
-    EXPECT_EQ(s.calLowChannel, 11.0f) << r.message;
-  }
-}
-
-TEST_F(ExecCalibTest, StoresPointsLineAndAUnitOfSevenCharacters) {
-  s.calibrated = 0;
-  EXPECT_EQ(ExecCalib(s, window, {"  128.00", "640", "1.0", "5.0", "kiloelectronvolt"}),
-            CalibStatus::Ok);
-  EXPECT_EQ(window.Text(Field::Edit1), "Status");  // no success message
-  EXPECT_EQ(s.calibrated, 1);
-  EXPECT_EQ(s.calSlope, 0.0078125f);
-  EXPECT_EQ(s.calOffset, 0.0f);
-  EXPECT_STREQ(s.energyUnit, "kiloele");
-  EXPECT_EQ(s.calLowChannel, 128.0f);
-  EXPECT_EQ(s.calHighChannel, 640.0f);
-  EXPECT_EQ(s.calLowEnergy, 1.0f);
-  EXPECT_EQ(s.calHighEnergy, 5.0f);
-  EXPECT_EQ(ExecCalib(s, window, {"128", "640", "1000", "5000", ""}), CalibStatus::Ok);
-  EXPECT_STREQ(s.energyUnit, "");
-  EXPECT_EQ(s.calSlope, 7.8125f);
-}
-
 TEST(CalibTest, ABoxTakesTheSnappedCentroidWhileTheCursorStandsOnIt) {
   struct Row {
     int cursor;
@@ -143,18 +84,6 @@ TEST(CalibTest, ABoxTakesTheSnappedCentroidWhileTheCursorStandsOnIt) {
   EXPECT_EQ(CentroidChannel(4095.49f), 4095);
   EXPECT_FALSE(CentroidChannel(INFINITY).has_value());
   EXPECT_FALSE(CentroidChannel(3e9f).has_value());
-}
-
-TEST(CalibTest, TypedChannelsAreCheckedOnly) {
-  HeadlessWindow window;
-  window.SetText(Field::Edit1, "Status");
-  CheckCalibChannelText(window, "  320.46", false);
-  CheckCalibChannelText(window, "-5", true);
-  EXPECT_EQ(window.Text(Field::Edit1), "Status");
-  CheckCalibChannelText(window, "12a", false);
-  EXPECT_EQ(window.Text(Field::Edit1), "Error ! EngCalib LowCh");
-  CheckCalibChannelText(window, "x", true);
-  EXPECT_EQ(window.Text(Field::Edit1), "Error ! EngCalib HiCh");
 }
 
 }  // namespace

@@ -263,6 +263,12 @@ TEST_F(RoiCalibWindowTest, ExecCalibFromTheTabAndTheReadoutAtTheNextCursorMove) 
        "    3.00"},
       {"128", "128", "1.0", "5.0", "keV", "Error ! Energy Calib LowCh = HighCh", 2, 1, "prev",
        "  769.00"},
+      {"128", "High Ch", "1.0", "5.0", "keV", "Error ! Energy Calib HighCh", 2, 1, "prev",
+       "  769.00"},
+      {"128", "640", "Low Energy", "5.0", "keV", "Error ! Energy Calib LowEng", 2, 1, "prev",
+       "  769.00"},
+      {"0", "1e-30", "-3e38", "3e38", "keV", "Error ! Energy Calib Range", 2, 1, "prev",
+       "  769.00"},
       {"128", "640", "1.0", "5.0 keV", "keV", "Error ! Energy Calib HighEng", 2, 1, "prev",
        "  769.00"},
   };
@@ -326,6 +332,8 @@ TEST_F(RoiCalibWindowTest, ChannelBoxesTakeTheSnappedCentroidOrTheCursor) {
   EXPECT_EQ(s().calibrated, 1);
   EXPECT_EQ(s().calLowChannel, 320.46f);
   EXPECT_EQ(s().calHighChannel, 402.0f);
+  EXPECT_EQ(s().calLowEnergy, 6.4f);
+  EXPECT_EQ(s().calHighEnergy, 8.05f);
   // The line meets the high point: 402 reads 8.05.
   s().cursorChannel = 402;
   ShowCursorReadout(s(), *form);
