@@ -1,30 +1,16 @@
 #include "display/RoiEdit.h"
 
-#include <cstdint>
 #include <cstring>
 
+#include "app/Convert.h"
 #include "display/ViewCommands.h"
 
 namespace tavlex {
 
 bool ParseRoiChannel(std::string_view text, int& out) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return false;
-  std::int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-    // Past the 32-bit range already; stop before the 64-bit value could overflow too.
-    if (value > std::int64_t{INT32_MAX} + 1) return false;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX || value < INT32_MIN) return false;
-  out = static_cast<int>(value);
-  return true;
+  // The dialogs' conversion allows blanks around a number; a channel box does not.
+  if (text.find_first_of(" \t") != std::string_view::npos) return false;
+  return TryStrToInt(text, out);
 }
 
 int RoiOfListIndex(int listIndex) {
