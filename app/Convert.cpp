@@ -21,8 +21,10 @@ std::string_view Trim(std::string_view t) {
 
 bool TryStrToFloat(std::string_view text, double& out) {
   std::string_view t = Trim(text);
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  if (t.empty() || t.front() == '+') return false;
+  // One sign at most: "+-5" is no number.
+  const bool plus = !t.empty() && t.front() == '+';
+  if (plus) t.remove_prefix(1);
+  if (t.empty() || t.front() == '+' || (plus && t.front() == '-')) return false;
   // from_chars accepts "inf" and "nan"; the dialogs take only plain numbers.
   for (char c : t) {
     if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+'))
@@ -37,8 +39,10 @@ bool TryStrToFloat(std::string_view text, double& out) {
 
 bool TryStrToInt(std::string_view text, int& out) {
   std::string_view t = Trim(text);
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  if (t.empty() || t.front() == '+') return false;
+  // One sign at most: "+-5" is no number.
+  const bool plus = !t.empty() && t.front() == '+';
+  if (plus) t.remove_prefix(1);
+  if (t.empty() || t.front() == '+' || (plus && t.front() == '-')) return false;
   int v = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
   if (ec != std::errc() || end != t.data() + t.size()) return false;
@@ -64,6 +68,12 @@ void CopyText(char* slot, std::size_t size, std::string_view text) {
   std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
   std::memcpy(slot, text.data(), n);
   slot[n] = '\0';
+}
+
+std::string ShortestFloatText(float value) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 
 std::string Format(const char* fmt, ...) {

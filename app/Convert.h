@@ -24,6 +24,9 @@ int StrToInt(std::string_view text);       // throws ConvertError
 // Copies text into a fixed NUL-terminated slot of `size` bytes, cutting it to size - 1.
 void CopyText(char* slot, std::size_t size, std::string_view text);
 
+// The shortest decimal text that reads back as the same single-precision value ("0.02").
+std::string ShortestFloatText(float value);
+
 // printf into a std::string (the program's own "%8.1f" style texts).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 

@@ -37,6 +37,14 @@ const Command kCommands[] = {
      "dead time per event, default 1.8 us), clears, starts, follows the acquisition until the\n"
      "preset ends it and saves the spectrum. Ctrl-C stops the analyser and still saves what\n"
      "was acquired. --seed chooses the simulated analyser's random sequence.\n"},
+    {"calibrate", cli::Calibrate,
+     "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
+     "                        [--json]\n"
+     "Reads a spectrum file as File -> Read does, calibrates energy on the two points as the\n"
+     "Eng.Calib tab's Exec Calib does (energy = channel x slope + offset, the line through the\n"
+     "high point) and writes the spectrum with its calibration as File -> Write does. Prints\n"
+     "slope, offset and unit (default keV, at most 7 characters), or one JSON object with\n"
+     "--json. A channel or energy that is no number, or two equal channels, writes nothing.\n"},
 };
 
 const char* kOverview =
@@ -48,6 +56,7 @@ const char* kOverview =
     "  dump      write the ASCII dump of a spectrum file\n"
     "  render    draw a spectrum file as the window's plot, to PNG\n"
     "  acquire   run one acquisition to its preset and save it\n"
+    "  calibrate calibrate a spectrum file's energy on two points\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n";
 

@@ -1,6 +1,6 @@
 #pragma once
-// The command line for batch work: info, dump, render and acquire, each a thin front end over
-// the code the window runs (the same reader, writer, renderer, polling loop and AppState).
+// The command line for batch work: info, dump, render, acquire and calibrate, each a thin front end
+// over the code the window runs (the same reader, writer, renderer, polling loop and AppState).
 
 #include <string>
 #include <vector>
@@ -27,6 +27,7 @@ int Info(const Args& args);
 int Dump(const Args& args);
 int Render(const Args& args);
 int Acquire(const Args& args);
+int Calibrate(const Args& args);
 
 // "tavlex: " + text on stderr.
 void Complain(const std::string& text);

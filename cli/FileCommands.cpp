@@ -5,9 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "app/Convert.h"
 #include "app/MainWindowPort.h"
 #include "cli/Cli.h"
 #include "cli/Session.h"
+#include "display/PlotRoi.h"
 #include "files/SpectrumFile.h"
 
 namespace tavlex::cli {
@@ -73,8 +75,10 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
     std::printf("sample_id: %.*s\n", static_cast<int>(h.SampleId().size()), h.SampleId().data());
     for (int i = 0; i < kRoiCount; ++i) {
       const RoiRecord& r = s.roiTable[i];
-      if (r.low != 0 || r.high != 0)
-        std::printf("roi: %d %d %d 0x%06X\n", i, r.low, r.high, r.colour & 0xFFFFFF);
+      if (r.low == 0 && r.high == 0) continue;
+      const RoiSums sums = SumRoi(s, r);
+      std::printf("roi: %d %d %d 0x%06X %.1f %.1f\n", i, r.low, r.high, r.colour & 0xFFFFFF,
+                  static_cast<double>(sums.gross), static_cast<double>(sums.net));
     }
     std::printf("total_counts: %" PRId64 "\n", t.total);
     std::printf("max_count: %d at %d\n", t.max, t.maxChannel);
@@ -101,9 +105,13 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
   for (int i = 0; i < kRoiCount; ++i) {
     const RoiRecord& r = s.roiTable[i];
     if (r.low == 0 && r.high == 0) continue;
-    std::snprintf(num, sizeof num, "%s{\"index\": %d, \"low\": %d, \"high\": %d, \"colour\": \"0x%06X\"}",
+    const RoiSums sums = SumRoi(s, r);
+    std::snprintf(num, sizeof num,
+                  "%s{\"index\": %d, \"low\": %d, \"high\": %d, \"colour\": \"0x%06X\"",
                   first ? "" : ", ", i, r.low, r.high, r.colour & 0xFFFFFF);
     out += num;
+    out += ", \"gross\": " + ShortestFloatText(sums.gross) +
+           ", \"net\": " + ShortestFloatText(sums.net) + "}";
     first = false;
   }
   out += "]";

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "analysis/Calibration.h"
 #include "app/Convert.h"
 #include "display/Plot.h"
 
@@ -22,7 +23,7 @@ void ShowCursorReadout(AppState& s, MainWindowPort& window) {
   std::snprintf(text, sizeof text, "%d", s.cursorChannel);
   window.SetText(Field::Label3, text);
   if (s.calibrated != 1) return;
-  const float energy = static_cast<float>(s.cursorChannel) * s.calSlope + s.calOffset;
+  const float energy = ChannelEnergy(static_cast<float>(s.cursorChannel), s.calSlope, s.calOffset);
   std::snprintf(text, sizeof text, "%8.2f", static_cast<double>(energy));
   window.SetText(Field::Label8, text);
   window.SetText(Field::Label9, s.energyUnit);

@@ -77,9 +77,10 @@ TEST_F(CliFilesTest, InfoPrintsTheHeaderRegionsAndTotals) {
                             "date: 2026-12-08 09:05:03",
                             "comment: brass, 40 kV",
                             "sample_id: B-7",
-                            "roi: 2 280 320 0x0000FF",
+                            // Gross, and net over a background of about 20 counts a channel.
+                            "roi: 2 280 320 0x0000FF 53954.0 53154.0",
                             // The file keeps a colour's low 16 bits, sign-extended on reading.
-                            "roi: 9 620 660 0xFFFF00"};
+                            "roi: 9 620 660 0xFFFF00 26291.0 25437.7"};
   ASSERT_GE(lines.size(), want.size() + 2);
   for (int i = 0; i < want.size(); ++i) EXPECT_EQ(lines[i], want[i]) << i;
   EXPECT_TRUE(lines[want.size()].startsWith("total_counts: "));

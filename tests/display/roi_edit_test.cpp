@@ -1,0 +1,48 @@
+// The integer rule of the ROI tab's channel boxes, and the regions with a hardware window.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "display/RoiEdit.h"
+
+namespace tavlex {
+namespace {
+
+TEST(RoiChannelTest, AChannelBoxHoldsASignedDecimalWithin32Bits) {
+  struct Row {
+    const char* text;
+    bool ok;
+    int value;
+  };
+  const Row rows[] = {
+      {"100", true, 100},
+      {"+7", true, 7},
+      {"-50", true, -50},
+      {"0007", true, 7},
+      {"2147483647", true, INT_MAX},
+      {"-2147483648", true, INT_MIN},
+      {"2147483648", false, 0},
+      {"-2147483649", false, 0},
+      {"99999999999999999999999", false, 0},
+      {"", false, 0},
+      {"-", false, 0},
+      {"+-5", false, 0},
+      {"12a", false, 0},
+      {" 12", false, 0},
+      {"12 ", false, 0},
+      {"1.0", false, 0},
+      {"0x10", false, 0},
+  };
+  for (const Row& r : rows) {
+    int value = -12345;
+    EXPECT_EQ(ParseRoiChannel(r.text, value), r.ok) << '"' << r.text << '"';
+    EXPECT_EQ(value, r.ok ? r.value : -12345) << '"' << r.text << '"';
+  }
+  for (int i = -1; i <= 16; ++i) EXPECT_EQ(HasHardwareWindow(i), i >= 1 && i <= 4) << i;
+  EXPECT_EQ(RoiOfListIndex(15), 15);
+  EXPECT_EQ(RoiOfListIndex(16), -1);  // the list's empty 17th item
+}
+
+}  // namespace
+}  // namespace tavlex
