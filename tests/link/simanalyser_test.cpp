@@ -295,3 +295,21 @@ TEST_F(SimPoissonTest, PoissonCountingIsDeterministicAndHasTheRightMean) {
 
 }  // namespace
 }  // namespace tavlex::test
+
+namespace tavlex::test {
+namespace {
+
+// Silicon escape peaks: none below the silicon K edge, then a share that falls with energy as the
+// photons are absorbed deeper in the detector (about 1.5 % at 2 keV, 0.3 % at Fe-Ka, 0.15 % at
+// Cu-Ka for a thick silicon detector).
+TEST(SimSpectrumTest, TheEscapeShareFallsWithEnergy) {
+  EXPECT_EQ(SimEscapeFraction(1.74), 0.0);
+  EXPECT_NEAR(SimEscapeFraction(2.0), 0.015, 0.003);
+  EXPECT_NEAR(SimEscapeFraction(6.40), 0.0029, 0.0006);
+  EXPECT_NEAR(SimEscapeFraction(8.05), 0.0016, 0.0004);
+  for (double e = 2.0; e < 30; e += 0.5)
+    EXPECT_GT(SimEscapeFraction(e), SimEscapeFraction(e + 0.5)) << e;
+}
+
+}  // namespace
+}  // namespace tavlex::test
