@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "acq/AcqShared.h"
 #include "display/Plot.h"
 
 namespace tavlex {
-namespace {
+
+namespace acqshared {
 
 // The link is lost after this many consecutive ticks without any reply, once the silence has
 // also lasted longer than the link's time-out.
@@ -87,7 +89,7 @@ int LiveTimeFrom(int realTime, int events, float deadTimePerEvent) {
 }
 
 // Display state the analyser owns while it runs: range, cursor, scale.
-void TakeDisplayState(LinkContext& c) {
+void TakeDisplayState(LinkContext& c, bool takeCursor) {
   AppState& s = c.s;
   const AcqStatus& st = s.acqStatus;
   SetNumberText(c.window, Field::Label1, st.DisplayStart(), "ch");
@@ -95,7 +97,7 @@ void TakeDisplayState(LinkContext& c) {
   SetNumberText(c.window, Field::Label2, st.DisplayEnd(), "ch");
   s.viewEnd = st.DisplayEnd();
   SetNumberText(c.window, Field::Label3, st.Cursor(), "");
-  s.cursorChannel = st.Cursor();
+  if (takeCursor) s.cursorChannel = st.Cursor();
   const int vfs = st.VfsIndex();
   if (vfs == 0) {
     s.logScale = 1;
@@ -105,6 +107,20 @@ void TakeDisplayState(LinkContext& c) {
     if (vfs >= 1 && vfs <= 22) s.vfsIndex = vfs;
   }
 }
+
+void ResetRunHealth(AppState& s) {
+  s.linkFailed = 0;
+  s.link.silentTicks = 0;
+  s.link.lastRealTime10ms = -1;
+  s.link.stillTicks = 0;
+  s.link.rateBaseline = 0;
+}
+
+}  // namespace acqshared
+
+using namespace acqshared;
+
+namespace {
 
 // The last counts, then the stop. `atHostPreset`: the host's preset ended the run, so the real
 // time shown is the preset exactly; otherwise the analyser ended it and its own time is shown.
@@ -182,11 +198,7 @@ void McaStart(LinkContext& c) {
     s.channelSize = s.link.memorySize;
   else if (IsMemorySize(s.mcaHeader.ChannelSize()))
     s.channelSize = s.mcaHeader.ChannelSize();
-  s.linkFailed = 0;
-  s.link.silentTicks = 0;
-  s.link.lastRealTime10ms = -1;
-  s.link.stillTicks = 0;
-  s.link.rateBaseline = 0;
+  ResetRunHealth(s);
   SendStart(c, 0);
   ShowLogScale(s, c.window, 1);
   PaintBox1Paint(s, c.window);
@@ -265,9 +277,11 @@ void McaTick(LinkContext& c) {
   PaintBox1Paint(s, c.window);
 }
 
-void Timer1Tick(LinkContext& c) {
-  if (!c.s.bitmapsAlive) return;
-  if (c.s.mcaMode == 1) McaTick(c);
+bool Timer1Tick(LinkContext& c) {
+  if (!c.s.bitmapsAlive) return false;
+  if (c.s.mcaMode == 0) return ScanTick(c);
+  McaTick(c);
+  return false;
 }
 
 }  // namespace tavlex

@@ -25,7 +25,25 @@ void ApplyMcaSetup(LinkContext& c);
 // analyser stops counting by itself, or when the link is lost (the device no longer listed, or
 // no reply over consecutive ticks for longer than the link's time-out).
 void McaTick(LinkContext& c);
-// One tick of Timer1, in the branch the acquisition mode selects.
-void Timer1Tick(LinkContext& c);
+// One tick of Timer1, in the branch the acquisition mode selects. True when a scan finished
+// and its spectrum was read in this tick.
+bool Timer1Tick(LinkContext& c);
+
+// The SXFM scan mode.
+void SxfmStart(LinkContext& c);
+void SxfmStop(LinkContext& c);  // "Abort": sends "$S;" only while a scan runs
+void SxfmClear(LinkContext& c);
+// Before the SXFM setup dialog: a memory above 2048 channels comes down to 2048.
+void PrepareSxfmSetup(AppState& s);
+// After the SXFM setup dialog closed with OK: preset and memory size to the analyser, the
+// channel size when the analyser took it, the timer interval, a repaint.
+void ApplySxfmSetup(LinkContext& c);
+// One tick of a scan run: the status, a finished scan's spectrum and rate, the analyser's own
+// display trace. True when a scan finished in this tick.
+bool ScanTick(LinkContext& c);
+
+// "MCA" among the memories: the MCA slot's header becomes the displayed one, and with an open
+// analyser its spectrum and display state are read again.
+void ShowMcaSlot(LinkContext& c);
 
 }  // namespace tavlex

@@ -16,13 +16,16 @@ void FillBitmap(QImage& image, Colour colour) {
 
 namespace {
 
-QImage NewBitmap(int w, int h) { return QImage(w, h, QImage::Format_RGB32); }
+QImage NewBitmap(int w, int h) {
+  return QImage(w, h, QImage::Format_RGB32);
+}
 
 // Copies the pixels rather than sharing the image data, so that the first drawing into a
 // bitmap never has to detach (allocate) it.
 void CopyPixels(const QImage& from, QImage& to) {
   const int rowBytes = static_cast<int>(sizeof(QRgb)) * from.width();
-  for (int y = 0; y < from.height(); ++y) std::memcpy(to.scanLine(y), from.constScanLine(y), rowBytes);
+  for (int y = 0; y < from.height(); ++y)
+    std::memcpy(to.scanLine(y), from.constScanLine(y), rowBytes);
 }
 
 void PaintTopRowsBlack(QImage& strip) {
@@ -102,6 +105,10 @@ void ConstructState(AppState& s, MainWindowPort& window) {
 
   // 9.
   s.mcaSetup.memorySize = s.channelSize;
+  // The analyser slot holds the analyser's whole memory and no calibration of its own, so that
+  // choosing "MCA" among the memories never installs a zero calibration.
+  s.mcaHeader.SetChannelSize(static_cast<std::int16_t>(s.channelSize));
+  s.mcaHeader.SetNoCalibrationMarker(1.0f);
   s.mcaSetup.presetTime = 10000;
   s.presetTime = 10000;
   s.mcaSetup.deadTimePerEvent = 1.8f;

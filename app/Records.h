@@ -25,6 +25,9 @@ struct SxfmSetup {
   int presetTime = 10;    // 100 ms units
   int refreshMs = 100;    // polling interval during a scan
   std::FILE* rawDataFile = nullptr;
+  // "Save Spectrum Data": every finished scan is written as PREFIX-0001.dat, PREFIX-0002.dat, ...
+  // beside the chosen name; empty = not saved.
+  char savePrefix[256] = {};
 };
 
 // How the link to the analyser has been behaving, kept across the operations of a run.

@@ -54,6 +54,14 @@ FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_vie
 // File -> "&Write": the displayed spectrum, replacing the file only once it is written whole.
 FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path);
 // File -> "&AsciiWrite": the text dump of the displayed spectrum, replaced the same way.
+// The scans of an SXFM run: PREFIX-0001.dat, PREFIX-0002.dat, ... The prefix is the chosen
+// name without its extension. A file that is already there is never written over: that scan is
+// refused with the write error in the status box.
+std::string ScanFilePath(std::string_view prefix, int scanNumber);
+std::string ScanPrefixFromChosen(std::string_view chosen);
+FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_view prefix,
+                            int scanNumber);
+
 FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path);
 
 // The pieces the commands are made of, for the standards library, the fuzzer and the tests.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/Convert.h"
+#include "display/Memories.h"
 #include "display/Plot.h"
 #include "files/SafeWrite.h"
 #include "files/SpectrumFile.h"
@@ -40,23 +41,6 @@ FileResult Refuse(MainWindowPort& window, FileStatus status, const char* message
   r.message = message;
   window.SetText(Field::Edit1, r.message);
   return r;
-}
-
-void RestoreFromHeader(AppState& s, const SpectrumHeader& h) {
-  s.liveTime = h.LiveTime();
-  s.realTime = h.RealTime();
-  s.presetTime = h.PresetTime();
-  // A file saved without a calibration leaves the one in effect alone.
-  if (h.HoldsCalibration()) {
-    s.calSlope = h.CalSlope();
-    s.calOffset = h.CalOffset();
-    s.calibrated = 1;
-  }
-  for (int i = 0; i < kRoiCount; ++i) {
-    s.roiTable[i].low = h.RoiLow(i);
-    s.roiTable[i].high = h.RoiHigh(i);
-    s.roiTable[i].colour = h.RoiColour(i);
-  }
 }
 
 void ShowWholeSpectrum(AppState& s, MainWindowPort& window, int channels) {

@@ -170,7 +170,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
               *MLSQfit = nullptr;
   QLineEdit* Edit1 = nullptr;
   QTimer* Timer1 = nullptr;
-  QFileDialog *OpenDialog1 = nullptr, *SaveDialog1 = nullptr, *SaveDialog2 = nullptr;
+  QFileDialog *OpenDialog1 = nullptr, *SaveDialog1 = nullptr, *SaveDialog2 = nullptr,
+              *SxfmDataDialog = nullptr;
   QObject* PrinterSetupDialog1 = nullptr;
   // Menu items
   QMenu *File1 = nullptr, *Config1 = nullptr, *Connect1 = nullptr, *Help1 = nullptr;

@@ -1,10 +1,13 @@
 // Handlers of the MCA acquisition, its setup and the SXFM scans.
 
 #include <QDialog>
+#include <QFile>
 
 #include "acq/Acquisition.h"
+#include "acq/Dlgsxfm.h"
 #include "acq/Xmca1.h"
 #include "app/Convert.h"
+#include "files/SpectrumFile.h"
 #include "ui/ErrorBox.h"
 #include "ui/Xmca.h"
 
@@ -47,7 +50,11 @@ void TForm1::MCAClick() {
 
 void TForm1::Timer1Timer() {
   LinkContext link = LinkOf(*this);
-  Timer1Tick(link);
+  AppState& s = State();
+  // A finished scan is saved when "Save Spectrum Data" named a place; a failed save says so in
+  // the status box and the scans go on.
+  if (Timer1Tick(link) && s.sxfmSetup.savePrefix[0] != '\0')
+    SaveFinishedScan(s, *this, s.sxfmSetup.savePrefix, s.scanCount);
 }
 
 void TForm1::Button10Click() {
@@ -67,9 +74,40 @@ void TForm1::Button10Click() {
   ApplyMcaSetup(link);
 }
 
-void TForm1::SxfmStartClick() {}
-void TForm1::SxfmStopClick() {}
-void TForm1::SxfmClearClick() {}
-void TForm1::Button7Click() {}
+void TForm1::SxfmStartClick() {
+  LinkContext link = LinkOf(*this);
+  tavlex::SxfmStart(link);
+}
+
+void TForm1::SxfmStopClick() {
+  LinkContext link = LinkOf(*this);
+  tavlex::SxfmStop(link);
+}
+
+void TForm1::SxfmClearClick() {
+  LinkContext link = LinkOf(*this);
+  tavlex::SxfmClear(link);
+}
+
+void TForm1::Button7Click() {
+  AppState& s = State();
+  PrepareSxfmSetup(s);
+  bool ok = false;
+  {
+    TSXFMSetUp dialog(
+        s.sxfmSetup,
+        [this](const std::string& m) { ShowErrorBox(this, QString::fromStdString(m)); },
+        [this]() -> std::optional<std::string> {
+          const std::optional<QString> chosen = ChooseFile(*SxfmDataDialog);
+          if (!chosen) return std::nullopt;
+          return ScanPrefixFromChosen(QFile::encodeName(*chosen).toStdString());
+        },
+        this);
+    ok = dialog.exec() == QDialog::Accepted;
+  }
+  if (!ok) return;
+  LinkContext link = LinkOf(*this);
+  ApplySxfmSetup(link);
+}
 
 }  // namespace tavlex

@@ -251,6 +251,10 @@ void TForm1::CreateNonVisual() {
   SaveDialog1 = fileDialog("SaveDialog1", QFileDialog::AcceptSave, "spectrum(*.dat)|*.dat", "dat");
   SaveDialog2 = fileDialog("SaveDialog2", QFileDialog::AcceptSave, "Spectrumn(*.txt)|*.txt", "txt");
   SaveDialog2->setSizeGripEnabled(true);
+  // Finished scans are saved beside this name; nothing is ever written over, so no question.
+  SxfmDataDialog =
+      fileDialog("SxfmDataDialog", QFileDialog::AcceptSave, "spectrum(*.dat)|*.dat", "dat");
+  SxfmDataDialog->setOption(QFileDialog::DontConfirmOverwrite, true);
   PrinterSetupDialog1 = new QObject(this);
   PrinterSetupDialog1->setObjectName("PrinterSetupDialog1");
 }
