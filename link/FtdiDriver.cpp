@@ -1,30 +1,52 @@
 #include "link/FtdiDriver.h"
 
-#include <ftdi.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
+#include "link/FtdiCalls.h"
+
 namespace tavlex {
 
+const FtdiCalls& LibftdiCalls() {
+  static constexpr FtdiCalls calls = {
+      .newContext = ftdi_new,
+      .freeContext = ftdi_free,
+      .findAll = ftdi_usb_find_all,
+      .listFree = ftdi_list_free,
+      .getStrings = ftdi_usb_get_strings,
+      .openDev = ftdi_usb_open_dev,
+      .close = ftdi_usb_close,
+      .reset = ftdi_usb_reset,
+      .setLatencyTimer = ftdi_set_latency_timer,
+      .tciflush = ftdi_tciflush,
+      .tcoflush = ftdi_tcoflush,
+      .readData = ftdi_read_data,
+      .writeData = ftdi_write_data,
+  };
+  return calls;
+}
+
 struct FtdiDriver::Device {
+  explicit Device(const FtdiCalls& c) : calls(c) {}
+  const FtdiCalls& calls;
   ftdi_context* ftdi = nullptr;
   std::uint8_t buffer[4096] = {};
   int length = 0;
   int readTimeoutMs = 3000;
   ~Device() {
     if (ftdi) {
-      ftdi_usb_close(ftdi);
-      ftdi_free(ftdi);
+      calls.close(ftdi);
+      calls.freeContext(ftdi);
     }
   }
-  // One non-blocking read into the free room of the buffer.
+  // One non-blocking read into the free room of the buffer. A count beyond the room asked for
+  // cannot be true of bytes that fit: it is taken as a failed read, not added to the length.
   int Fill() {
     const int room = static_cast<int>(sizeof buffer) - length;
     if (room <= 0) return 0;
-    const int n = ftdi_read_data(ftdi, buffer + length, room);
-    if (n < 0) return kDriverIoError;
+    const int n = calls.readData(ftdi, buffer + length, room);
+    if (n < 0 || n > room) return kDriverIoError;
     length += n;
     return 0;
   }
@@ -40,11 +62,11 @@ namespace {
 // The devices that libftdi finds with its default FTDI vendor and product ids.
 class DeviceList {
  public:
-  explicit DeviceList(ftdi_context* ftdi) : ftdi_(ftdi) {
-    count_ = ftdi ? ftdi_usb_find_all(ftdi, &list_, 0, 0) : -1;
+  DeviceList(const FtdiCalls& calls, ftdi_context* ftdi) : calls_(calls), ftdi_(ftdi) {
+    count_ = ftdi ? calls_.findAll(ftdi, &list_, 0, 0) : -1;
   }
   ~DeviceList() {
-    if (list_) ftdi_list_free(&list_);
+    if (list_) calls_.listFree(&list_);
   }
   DeviceList(const DeviceList&) = delete;
   DeviceList& operator=(const DeviceList&) = delete;
@@ -53,12 +75,12 @@ class DeviceList {
   // The serial number, or an empty text when the device cannot be asked (no permission).
   void Serial(ftdi_device_list* entry, char* out, int size) const {
     out[0] = '\0';
-    if (ftdi_usb_get_strings(ftdi_, entry->dev, nullptr, 0, nullptr, 0, out, size) < 0)
-      out[0] = '\0';
+    if (calls_.getStrings(ftdi_, entry->dev, nullptr, 0, nullptr, 0, out, size) < 0) out[0] = '\0';
     out[size - 1] = '\0';
   }
 
  private:
+  const FtdiCalls& calls_;
   ftdi_context* ftdi_;
   ftdi_device_list* list_ = nullptr;
   int count_ = -1;
@@ -66,10 +88,12 @@ class DeviceList {
 
 }  // namespace
 
-FtdiDriver::FtdiDriver() {
-  if (ftdi_context* probe = ftdi_new()) {
+FtdiDriver::FtdiDriver() : FtdiDriver(LibftdiCalls()) {}
+
+FtdiDriver::FtdiDriver(const FtdiCalls& calls) : calls_(calls) {
+  if (ftdi_context* probe = calls_.newContext()) {
     usable_ = true;
-    ftdi_free(probe);
+    calls_.freeContext(probe);
   }
 }
 
@@ -84,11 +108,11 @@ FtdiDriver::Device* FtdiDriver::Find(DeviceHandle handle) const {
 int FtdiDriver::ListDevices(char** buffers, std::uint32_t* count, std::uint32_t flags) {
   if (count) *count = 0;
   if (!count || flags != kListAllBySerialNumber) return kDriverOtherError;
-  ftdi_context* ftdi = ftdi_new();
+  ftdi_context* ftdi = calls_.newContext();
   if (!ftdi) return kDriverOtherError;
   int result = 0;
   {
-    DeviceList list(ftdi);
+    DeviceList list(calls_, ftdi);
     if (list.Count() < 0) {
       result = kDriverIoError;
     } else {
@@ -99,23 +123,23 @@ int FtdiDriver::ListDevices(char** buffers, std::uint32_t* count, std::uint32_t 
       *count = static_cast<std::uint32_t>(list.Count());
     }
   }
-  ftdi_free(ftdi);
+  calls_.freeContext(ftdi);
   return result;
 }
 
 int FtdiDriver::OpenEx(const char* serialNumber, std::uint32_t flags, DeviceHandle* handle) {
   if (!serialNumber || !handle || flags != kOpenBySerialNumber) return kDriverOtherError;
-  auto device = std::make_unique<Device>();
-  device->ftdi = ftdi_new();
+  auto device = std::make_unique<Device>(calls_);
+  device->ftdi = calls_.newContext();
   if (!device->ftdi) return kDriverOtherError;
   bool opened = false;
   {
-    DeviceList list(device->ftdi);
+    DeviceList list(calls_, device->ftdi);
     for (ftdi_device_list* e = list.First(); e && !opened; e = e->next) {
       char serial[64];
       list.Serial(e, serial, sizeof serial);
       // Opening claims the interface; libftdi detaches the kernel's serial driver from it.
-      if (std::strcmp(serial, serialNumber) == 0 && ftdi_usb_open_dev(device->ftdi, e->dev) == 0)
+      if (std::strcmp(serial, serialNumber) == 0 && calls_.openDev(device->ftdi, e->dev) == 0)
         opened = true;
     }
   }
@@ -129,13 +153,13 @@ int FtdiDriver::ResetDevice(DeviceHandle handle) {
   Device* d = Find(handle);
   if (!d) return kDriverInvalidHandle;
   d->length = 0;
-  return ftdi_usb_reset(d->ftdi) == 0 ? 0 : kDriverIoError;
+  return calls_.reset(d->ftdi) == 0 ? 0 : kDriverIoError;
 }
 
 int FtdiDriver::SetLatencyTimer(DeviceHandle handle, std::uint8_t ms) {
   Device* d = Find(handle);
   if (!d) return kDriverInvalidHandle;
-  return ftdi_set_latency_timer(d->ftdi, ms) == 0 ? 0 : kDriverIoError;
+  return calls_.setLatencyTimer(d->ftdi, ms) == 0 ? 0 : kDriverIoError;
 }
 
 int FtdiDriver::SetTimeouts(DeviceHandle handle, std::uint32_t readMs, std::uint32_t writeMs) {
@@ -153,9 +177,9 @@ int FtdiDriver::Purge(DeviceHandle handle, std::uint32_t mask) {
   int result = 0;
   if (mask & 1) {
     d->length = 0;
-    if (ftdi_tciflush(d->ftdi) != 0) result = kDriverIoError;
+    if (calls_.tciflush(d->ftdi) != 0) result = kDriverIoError;
   }
-  if ((mask & 2) && ftdi_tcoflush(d->ftdi) != 0) result = kDriverIoError;
+  if ((mask & 2) && calls_.tcoflush(d->ftdi) != 0) result = kDriverIoError;
   return result;
 }
 
@@ -191,8 +215,8 @@ int FtdiDriver::Write(DeviceHandle handle, const void* buffer, std::uint32_t cou
   Device* d = Find(handle);
   if (!d) return kDriverInvalidHandle;
   if (!buffer || !written) return kDriverOtherError;
-  const int n = ftdi_write_data(d->ftdi, static_cast<const unsigned char*>(buffer),
-                                static_cast<int>(std::min<std::uint32_t>(count, 65536)));
+  const int n = calls_.writeData(d->ftdi, static_cast<const unsigned char*>(buffer),
+                                 static_cast<int>(std::min<std::uint32_t>(count, 65536)));
   if (n < 0) return kDriverIoError;
   *written = static_cast<std::uint32_t>(n);
   return 0;

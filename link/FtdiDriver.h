@@ -11,9 +11,13 @@
 
 namespace tavlex {
 
+struct FtdiCalls;
+
 class FtdiDriver : public Driver {
  public:
   FtdiDriver();
+  // The same backend over another table of the libftdi functions (a test's fake device).
+  explicit FtdiDriver(const FtdiCalls& calls);
   ~FtdiDriver() override;
   FtdiDriver(const FtdiDriver&) = delete;
   FtdiDriver& operator=(const FtdiDriver&) = delete;
@@ -39,6 +43,7 @@ class FtdiDriver : public Driver {
  private:
   Device* Find(DeviceHandle handle) const;
 
+  const FtdiCalls& calls_;
   bool usable_ = false;
   std::vector<std::unique_ptr<Device>> devices_;
 };

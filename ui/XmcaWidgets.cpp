@@ -243,7 +243,6 @@ void TForm1::CreateNonVisual() {
     d->setOption(QFileDialog::DontUseNativeDialog, false);
     d->setNameFilters(QtNameFilters(filter));
     d->setDefaultSuffix(ext);
-    d->setProperty("filter", QString::fromLatin1(filter));
     return d;
   };
   OpenDialog1 = fileDialog("OpenDialog1", QFileDialog::AcceptOpen, "spectrum(*.dat)|*.dat", "dat");

@@ -53,6 +53,27 @@ TEST_F(RoiTest, GrossAndBackgroundCorrectedNet) {
   EXPECT_EQ(r.grossSum, 200);
 }
 
+TEST_F(RoiTest, TheListShowsEachRegionsLabelGrossAndNetInItsRow) {
+  std::memset(s.spectrumCounts, 0, sizeof s.spectrumCounts);
+  for (int c = 100; c < 120; ++c) s.spectrumCounts[c] = 10;
+  for (int c = 97; c < 100; ++c) s.spectrumCounts[c] = 3;
+  for (int c = 120; c < 123; ++c) s.spectrumCounts[c] = 6;
+  for (int c = 398; c < 413; ++c) s.spectrumCounts[c] = c < 400 || c >= 410 ? 9 : 3;
+  On(0, 100, 120, kBlue);
+  On(4, 400, 410, kYellow, "Cr-Ka");
+  Paint();
+  // Region 0: gross 200, net 200 - ((10 + 3 + 3) / 3 + 6) * 20 * 0.5 = 86.67. Region 4 (row 4):
+  // gross 30, net 30 - ((3 + 9 + 9) / 3 + 9) * 10 * 0.5 = -50.
+  const QImage want = testing::BackgroundWithTexts(s, {{420, 5, "Fe-Ka", kBlue, false},
+                                                       {510, 5, "       200.0", kAqua},
+                                                       {510, 18, "        86.7", kAqua},
+                                                       {420, 125, "Cr-Ka", kYellow, false},
+                                                       {510, 125, "        30.0", kAqua},
+                                                       {510, 138, "       -50.0", kAqua}});
+  // The list's side of the plot, above the trace along the bottom row.
+  EXPECT_EQ(testing::Differences(s.plotBitmap, want, 400, 0, 512, 290), 0);
+}
+
 TEST_F(RoiTest, SumsAccumulateInSinglePrecision) {
   std::memset(s.spectrumCounts, 0, sizeof s.spectrumCounts);
   s.spectrumCounts[10] = 16777216;  // 2^24: adding single counts no longer changes a float

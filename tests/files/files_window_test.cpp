@@ -45,7 +45,7 @@ TEST_F(FilesWindowTest, WriteThenReadIntoMem3) {
   form->Write1->trigger();
   ASSERT_EQ(shown, form->SaveDialog1);
   EXPECT_EQ(shown->defaultSuffix(), "dat");
-  EXPECT_EQ(shown->property("filter").toString(), "spectrum(*.dat)|*.dat");
+  EXPECT_EQ(shown->nameFilters(), QStringList({"spectrum(*.dat)"}));
   EXPECT_EQ(ReadAll(*chosen).size(), 1024 + 4 * 256);
   EXPECT_STREQ(s.dataFileName, "brass.dat");
 
@@ -72,7 +72,7 @@ TEST_F(FilesWindowTest, AsciiWriteUsesItsOwnDialogAndName) {
   form->Write2->trigger();
   ASSERT_EQ(shown, form->SaveDialog2);
   EXPECT_EQ(shown->defaultSuffix(), "txt");
-  EXPECT_EQ(shown->property("filter").toString(), "Spectrumn(*.txt)|*.txt");
+  EXPECT_EQ(shown->nameFilters(), QStringList({"Spectrumn(*.txt)"}));
   const QByteArray text = ReadAll(*chosen);
   EXPECT_TRUE(
       text.startsWith("*** Orvanel Co., MCA Binary Data to ASCII Data Dump ***\r\n\r\n"
@@ -95,9 +95,14 @@ TEST_F(FilesWindowTest, StatusBoxTellsWhyAReadFailed) {
 TEST_F(FilesWindowTest, ACancelledDialogChangesNothing) {
   std::strcpy(s.dataFilePath, "/lab/before.dat");
   chosen.reset();
-  for (QAction* a : {form->Read1, form->Write1, form->Write2}) {
+  const std::pair<QAction*, QFileDialog*> items[] = {{form->Read1, form->OpenDialog1},
+                                                     {form->Write1, form->SaveDialog1},
+                                                     {form->Write2, form->SaveDialog2}};
+  for (const auto& [a, dialog] : items) {
+    SCOPED_TRACE(a->objectName().toStdString());
+    shown = nullptr;
     a->trigger();
-    EXPECT_NE(shown, nullptr);
+    EXPECT_EQ(shown, dialog);
     EXPECT_STREQ(s.dataFilePath, "/lab/before.dat");
     EXPECT_EQ(form->Edit1->text(), "Status");
   }

@@ -190,13 +190,17 @@ TEST_F(WindowTest, FileDialogsHaveTheirFiltersAndExtensions) {
   auto* open = Find<QFileDialog>("OpenDialog1");
   auto* save = Find<QFileDialog>("SaveDialog1");
   auto* dump = Find<QFileDialog>("SaveDialog2");
-  EXPECT_EQ(open->property("filter").toString(), "spectrum(*.dat)|*.dat");
+  // The filters the user picks from, and the extension a bare name gets.
+  EXPECT_EQ(open->nameFilters(), QStringList({"spectrum(*.dat)"}));
   EXPECT_EQ(open->defaultSuffix(), "dat");
+  EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
+  EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);
+  EXPECT_EQ(save->nameFilters(), QStringList({"spectrum(*.dat)"}));
   EXPECT_EQ(save->defaultSuffix(), "dat");
   EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
-  EXPECT_EQ(dump->property("filter").toString(), "Spectrumn(*.txt)|*.txt");
-  EXPECT_EQ(dump->defaultSuffix(), "txt");
   EXPECT_EQ(dump->nameFilters(), QStringList({"Spectrumn(*.txt)"}));
+  EXPECT_EQ(dump->defaultSuffix(), "txt");
+  EXPECT_EQ(dump->acceptMode(), QFileDialog::AcceptSave);
 }
 
 TEST_F(WindowTest, SystemAndConnectItemsChangeNothing) {
