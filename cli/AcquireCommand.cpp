@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QString>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -106,8 +107,14 @@ int Parse(const Args& args, AcquireOptions& o) {
         return UsageError("acquire", "--dead-time needs microseconds per event, 0 or more");
     } else if (a == "--comment" || a == "--sample-id") {
       if (!value(v)) return UsageError("acquire", a + " needs a text");
-      if (v.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
-      (a == "--comment" ? o.comment : o.sampleId) = v;
+      // The header's texts are Latin-1, as the setup dialog stores them; the terminal's are not.
+      const QString text = QString::fromLocal8Bit(v);
+      for (const QChar ch : text)
+        if (ch.unicode() > 0xFF)
+          return UsageError("acquire", a + " takes Latin-1 characters only (a header is 8-bit)");
+      const QByteArray latin1 = text.toLatin1();
+      if (latin1.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
+      (a == "--comment" ? o.comment : o.sampleId) = latin1.toStdString();
     } else if (a == "--seed") {
       int seed = 0;
       if (!value(v) || !TryStrToInt(v, seed) || seed < 0)

@@ -156,6 +156,30 @@ TEST_F(CliScriptsTest, ASaveThatFailsAfterTheRunGoesToARecoveryCopy) {
   EXPECT_GE(I32(file, kRealAt), 2);
 }
 
+TEST_F(CliScriptsTest, AcquireStoresItsTextsInTheHeadersLatin1) {
+  std::string e31;
+  for (int i = 0; i < 31; ++i) e31 += "\xC3\xA9";  // é in UTF-8
+  const std::string e32 = e31 + "\xC3\xA9";
+  const std::string out = P("t.dat");
+  RawChild child;
+  ASSERT_EQ(RunRaw(child, {"acquire", out, "--preset", "0.1", "--simulate", "--channels", "256",
+                           "--comment", "Stahl \"\xC3\xA9\" \xC2\xB5m", "--sample-id", e31}),
+            0)
+      << child.err;
+  const QByteArray file = Get(out);
+  EXPECT_EQ(file.mid(kCommentAt, 13), QByteArray("Stahl \"\xE9\" \xB5m\0", 13));
+  EXPECT_EQ(file.mid(kSampleIdAt, 32), QByteArray(31, '\xE9') + '\0');
+  ASSERT_EQ(RunRaw(child, {"info", out, "--json"}), 0);
+  EXPECT_EQ(Json(child.out)["comment"].toString(), QString::fromUtf8("Stahl \"é\" µm"));
+  EXPECT_EQ(Json(child.out)["sample_id"].toString(), QString::fromStdString(e31));
+  // Neither a character Latin-1 lacks nor a 32nd one fits the header.
+  for (const std::string& text : {std::string("\xCF\x80"), e32}) {
+    EXPECT_EQ(RunRaw(child, {"acquire", out, "--preset", "0.1", "--simulate", "--comment", text}),
+              2);
+    EXPECT_TRUE(child.err.starts_with("tavlex: acquire: --comment ")) << child.err;
+  }
+}
+
 TEST_F(CliScriptsTest, StandardOutputThatFailsEndsWithAFailure) {
   Put(P("a.dat"), Sample(256));
   const struct {
