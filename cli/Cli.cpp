@@ -18,14 +18,14 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", cli::Info,
-     "usage: tavlex info FILE.dat... [--json]\n"
+     "usage: tavlex info [--json] [--] FILE.dat...\n"
      "Reads spectrum files as File -> Read does and prints each one's header, regions and\n"
      "totals, one 'key: value' line each (a blank line between files), or with --json one\n"
      "JSON object per file, one per line. A file that cannot be read is reported and the\n"
-     "others are still printed; the exit status is then 1.\n"},
+     "others are still printed; the exit status is then 1. After --, every argument is a file.\n"},
     {"dump", cli::Dump,
      "usage: tavlex dump FILE.dat OUT.txt\n"
-     "       tavlex dump FILE.dat... --out-dir DIR\n"
+     "       tavlex dump --out-dir DIR [--] FILE.dat...\n"
      "Reads a spectrum file and writes its ASCII dump, byte for byte as File -> AsciiWrite;\n"
      "with --out-dir each file's dump goes to DIR under its name with .txt. A file that fails\n"
      "is reported and the others are still done; the exit status is then 1. A dump never\n"

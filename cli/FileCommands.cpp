@@ -100,8 +100,14 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
 int Info(const Args& args) {
   std::vector<std::string> paths;
   bool json = false;
+  bool options = true;
   for (const std::string& a : args) {
-    if (a == "--json")
+    // After "--" every argument is a file, so a name that starts with '-' can be given.
+    if (options && a == "--")
+      options = false;
+    else if (!options)
+      paths.push_back(a);
+    else if (a == "--json")
       json = true;
     else if (!a.empty() && a[0] == '-')
       return UsageError("info", "unknown option " + a);
@@ -158,9 +164,14 @@ int Dump(const Args& args) {
   std::vector<std::string> files;
   std::string outDir;
   bool hasOutDir = false;
+  bool options = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--out-dir" || a.starts_with("--out-dir=")) {
+    if (options && a == "--") {
+      options = false;
+    } else if (!options) {
+      files.push_back(a);
+    } else if (a == "--out-dir" || a.starts_with("--out-dir=")) {
       if (a == "--out-dir" && i + 1 >= args.size())
         return UsageError("dump", "--out-dir needs a folder");
       outDir = a == "--out-dir" ? args[++i] : a.substr(10);

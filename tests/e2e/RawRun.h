@@ -25,6 +25,7 @@ struct RawOptions {
   bool stdoutReaderGone = false;  // the pipe's reader is closed before the program writes
   bool stderrTerminal = false;    // stderr is a pseudo-terminal
   std::vector<std::string> env;   // NAME=VALUE, added to the test's environment
+  std::string cwd;                // the program's working folder; empty: the test's
 };
 
 inline RawOptions StdoutTo(std::string path) {
@@ -97,6 +98,7 @@ class RawChild {
       ::dup2(in, 0);
       ::dup2(out[1], 1);
       ::dup2(err[1], 2);
+      if (!o.cwd.empty() && ::chdir(o.cwd.c_str()) != 0) ::_exit(126);
       ::execve(argv[0], argv.data(), envp.data());
       ::_exit(127);
     }

@@ -417,6 +417,15 @@ TEST_F(CliScriptsTest, BatchesGoOnPastAFileThatFails) {
   EXPECT_EQ(dump.err, badSaid);
   EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files), (QStringList{"a.txt", "b.txt"}));
   EXPECT_EQ(Get(P("out/b.txt")).count("\r\n"), 11 + 512);
+  // After "--" a name that starts with '-' is a file.
+  Put(P("-x.dat"), Sample(256));
+  RawOptions inDir;
+  inDir.cwd = P("");
+  ASSERT_EQ(RunRaw(json, {"info", "--json", "--", "-x.dat"}, inDir), 0) << json.err;
+  EXPECT_EQ(Json(json.out)["file"].toString(), "-x.dat");
+  ASSERT_EQ(RunRaw(dump, {"dump", "--out-dir", "out", "--", "-x.dat"}, inDir), 0) << dump.err;
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("out/-x.txt")));
+  EXPECT_EQ(RunRaw(dump, {"info", "-x.dat"}, inDir), 2);
   // A folder that is not there fails at once, before any file is read.
   args[2] = P("nowhere");
   EXPECT_EQ(RunRaw(dump, args), 1);
