@@ -1,6 +1,10 @@
 #include "cli/Cli.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QGuiApplication>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -106,6 +110,11 @@ bool IsCommandLine(int argc, char** argv) {
 }
 
 int RunCommandLine(int argc, char** argv) {
+  // A standard stream the caller closed (>&-) is held by /dev/null opened for reading: no file
+  // the command opens takes its number and receives what is printed, and printing to it fails
+  // as it should.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", O_RDONLY);
   // A reader that has gone away (tavlex info *.dat | head) is a write error to report, not a
   // signal that ends the program before it can say so.
   std::signal(SIGPIPE, SIG_IGN);

@@ -23,6 +23,7 @@ namespace tavlex::e2e {
 struct RawOptions {
   std::string stdoutPath;         // empty: a pipe the test reads
   bool stdoutReaderGone = false;  // the pipe's reader is closed before the program writes
+  bool stdoutClosed = false;      // no standard output at all (>&-)
   bool stderrTerminal = false;    // stderr is a pseudo-terminal
   std::vector<std::string> env;   // NAME=VALUE, added to the test's environment
   std::string cwd;                // the program's working folder; empty: the test's
@@ -36,6 +37,11 @@ inline RawOptions StdoutTo(std::string path) {
 inline RawOptions StdoutReaderGone() {
   RawOptions o;
   o.stdoutReaderGone = true;
+  return o;
+}
+inline RawOptions StdoutClosed() {
+  RawOptions o;
+  o.stdoutClosed = true;
   return o;
 }
 inline RawOptions StderrTerminal(std::vector<std::string> env = {}) {
@@ -98,6 +104,7 @@ class RawChild {
       ::dup2(in, 0);
       ::dup2(out[1], 1);
       ::dup2(err[1], 2);
+      if (o.stdoutClosed) ::close(1);
       if (!o.cwd.empty() && ::chdir(o.cwd.c_str()) != 0) ::_exit(126);
       ::execve(argv[0], argv.data(), envp.data());
       ::_exit(127);

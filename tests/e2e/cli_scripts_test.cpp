@@ -190,12 +190,15 @@ TEST_F(CliScriptsTest, StandardOutputThatFailsEndsWithAFailure) {
       {{"info", P("a.dat"), "--json"}, StdoutTo("/dev/full")},
       {{"info", P("a.dat")}, StdoutReaderGone()},
       {{"info", P("a.dat"), P("a.dat"), P("a.dat")}, StdoutReaderGone()},
+      {{"info", P("a.dat"), P("a.dat")}, StdoutClosed()},
       {{"dump", "--help"}, StdoutTo("/dev/full")},
       {{"--version"}, StdoutTo("/dev/full")},
       {{"render", P("a.dat"), P("a.png"), "--help"}, StdoutReaderGone()},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.args[0] + (row.options.stdoutReaderGone ? " into a closed pipe" : " full"));
+    SCOPED_TRACE(row.args[0] + (row.options.stdoutReaderGone ? " into a closed pipe"
+                                : row.options.stdoutClosed   ? " without stdout"
+                                                             : " into a full device"));
     RawChild child;
     EXPECT_EQ(RunRaw(child, row.args, row.options), 1);
     EXPECT_TRUE(child.err.starts_with("tavlex: standard output: ")) << child.err;
