@@ -54,7 +54,8 @@ const Command kCommands[] = {
      "and SIGHUP stop the analyser and still save what was acquired; the exit status is then\n"
      "130. If the save fails all the same, the spectrum goes to a recovery copy in the user's\n"
      "data folder (tavlex/recovered), which the message names, and the exit status is 1.\n"
-     "--seed chooses the simulated analyser's random sequence.\n"},
+     "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
+     "sequence.\n"},
 };
 
 const char* kOverview =
@@ -70,8 +71,8 @@ const char* kOverview =
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
     "\n"
     "exit status: 0 done, 1 a failure (with several files: any of them failed, or standard\n"
-    "output could not be written), 2 a usage error, 130 an acquisition interrupted by Ctrl-C,\n"
-    "SIGTERM or SIGHUP whose spectrum was saved.\n";
+    "output could not be written), 2 a usage error, 130 an acquisition ended by Ctrl-C,\n"
+    "SIGTERM or SIGHUP (what it had acquired is saved).\n";
 
 // Commands that only read and write files: they start without the drawing toolkit, so that a
 // batch over thousands of files costs little more than the program's start per file.
