@@ -37,7 +37,12 @@ void PaintTopRowsBlack(QImage& strip) {
 
 }  // namespace
 
-void ConstructState(AppState& s, MainWindowPort& window) {
+void ConstructState(AppState& s, MainWindowPort& window, bool withBitmaps) {
+  if (withBitmaps) BuildBitmaps(s);
+  ConstructValues(s, window);
+}
+
+void BuildBitmaps(AppState& s) {
   // 1. The nine bitmaps, in creation order.
   s.plotBitmap = NewBitmap(512, 300);
   s.plotBackground = NewBitmap(512, 300);
@@ -50,8 +55,25 @@ void ConstructState(AppState& s, MainWindowPort& window) {
   s.blackLarge = NewBitmap(1024, 600);
   s.paintBox = NewBitmap(530, 320);
   FillBitmap(s.paintBox, kButtonFace);
-  s.bitmapsAlive = true;
 
+  // 5.
+  FillBitmap(s.blackLarge, 0x000000);
+  FillBitmap(s.blackNormal, 0x000000);
+  CopyPixels(s.blackNormal, s.plotBitmap);
+  CopyPixels(s.blackNormal, s.plotBackground);
+  CopyPixels(s.blackNormal, s.plotBlank);
+
+  // 6.
+  FillBitmap(s.scaleBlank, kButtonFace);
+  FillBitmap(s.scaleStrip, kButtonFace);
+  FillBitmap(s.axisBlank, kButtonFace);
+  FillBitmap(s.axisStrip, kButtonFace);
+  PaintTopRowsBlack(s.axisBlank);
+  PaintTopRowsBlack(s.axisStrip);
+  s.bitmapsAlive = true;
+}
+
+void ConstructValues(AppState& s, MainWindowPort& window) {
   // 2.
   s.plotLeft = 18;
   s.plotTop = 0;
@@ -73,21 +95,6 @@ void ConstructState(AppState& s, MainWindowPort& window) {
 
   // 4.
   window.SetTimerEnabled(false);
-
-  // 5.
-  FillBitmap(s.blackLarge, 0x000000);
-  FillBitmap(s.blackNormal, 0x000000);
-  CopyPixels(s.blackNormal, s.plotBitmap);
-  CopyPixels(s.blackNormal, s.plotBackground);
-  CopyPixels(s.blackNormal, s.plotBlank);
-
-  // 6.
-  FillBitmap(s.scaleBlank, kButtonFace);
-  FillBitmap(s.scaleStrip, kButtonFace);
-  FillBitmap(s.axisBlank, kButtonFace);
-  FillBitmap(s.axisStrip, kButtonFace);
-  PaintTopRowsBlack(s.axisBlank);
-  PaintTopRowsBlack(s.axisStrip);
 
   // 7.
   s.channelSize = 4096;

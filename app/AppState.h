@@ -106,7 +106,12 @@ inline constexpr Colour kButtonFace = 0xF0F0F0;
 // Construction steps 1 to 11 of the main window: bitmaps, start-up values, the test ramp.
 // Step 4 stops the window's timer through the port; step 8 reads its interval.
 // The caller then shows the logarithmic scale and copies the bitmaps to the paint box.
-void ConstructState(AppState& s, MainWindowPort& window);
+// Without bitmaps (for commands that never draw) the drawing operations do nothing.
+void ConstructState(AppState& s, MainWindowPort& window, bool withBitmaps = true);
+// Steps 1, 5 and 6: the bitmaps and their first colours.
+void BuildBitmaps(AppState& s);
+// Steps 2 to 4 and 7 to 11: every start-up value.
+void ConstructValues(AppState& s, MainWindowPort& window);
 
 // Releases the nine bitmaps in creation order; afterwards nothing may draw.
 void ReleaseBitmaps(AppState& s);

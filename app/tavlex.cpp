@@ -1,11 +1,13 @@
 // tavlex: the desktop program for the USB multichannel analyser, and its command line.
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/Output.h"
 #include "ui/Application.h"
 
 namespace {
@@ -34,11 +36,13 @@ int main(int argc, char** argv) {
     } else if (std::strncmp(a, "--driver=", 9) == 0) {
       driver = a + 9;
     } else if (std::strcmp(a, "--version") == 0) {
+      std::signal(SIGPIPE, SIG_IGN);
       std::printf("tavlex %s\n", TAVLEX_VERSION);
-      return 0;
+      return tavlex::cli::WithStdout(0);
     } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+      std::signal(SIGPIPE, SIG_IGN);
       std::fputs(tavlex::CommandLineOverview(), stdout);
-      return 0;
+      return tavlex::cli::WithStdout(0);
     } else {
       std::fprintf(stderr, "tavlex: unknown option or command '%s' (see tavlex --help)\n", a);
       return 2;

@@ -1,7 +1,9 @@
 // tavlex acquire: one MCA acquisition run by the window's own polling loop, saved as .dat.
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <QString>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -22,9 +24,49 @@
 namespace tavlex::cli {
 namespace {
 
+// The number of the signal that asked the run to end, 0 while none did.
 volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) {
-  interrupted = 1;
+void OnInterrupt(int signal) { interrupted = signal; }
+
+// Ctrl-C, a terminal that closes and a system that shuts down all end a run the same way: the
+// analyser is stopped and what was acquired is saved. Restored when the command ends.
+class InterruptHandlers {
+ public:
+  InterruptHandlers() {
+    interrupted = 0;
+    struct sigaction on = {};
+    on.sa_handler = OnInterrupt;
+    sigemptyset(&on.sa_mask);
+    // Driver calls in progress carry on; the loop looks at the flag every tick.
+    on.sa_flags = SA_RESTART;
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &on, &old_[i]);
+  }
+  ~InterruptHandlers() {
+    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &old_[i], nullptr);
+  }
+  InterruptHandlers(const InterruptHandlers&) = delete;
+  InterruptHandlers& operator=(const InterruptHandlers&) = delete;
+
+ private:
+  static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction old_[3];
+};
+
+std::string InterruptName() {
+  switch (interrupted) {
+    case SIGINT:
+      return "Ctrl-C";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+  }
+  return "a signal";
+}
+
+int NotStarted() {
+  Complain("interrupted by " + InterruptName() + " before the run started; nothing was measured");
+  return kExitInterrupted;
 }
 
 struct AcquireOptions {
@@ -65,8 +107,14 @@ int Parse(const Args& args, AcquireOptions& o) {
         return UsageError("acquire", "--dead-time needs microseconds per event, 0 or more");
     } else if (a == "--comment" || a == "--sample-id") {
       if (!value(v)) return UsageError("acquire", a + " needs a text");
-      if (v.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
-      (a == "--comment" ? o.comment : o.sampleId) = v;
+      // The header's texts are Latin-1, as the setup dialog stores them; the terminal's are not.
+      const QString text = QString::fromLocal8Bit(v);
+      for (const QChar ch : text)
+        if (ch.unicode() > 0xFF)
+          return UsageError("acquire", a + " takes Latin-1 characters only (a header is 8-bit)");
+      const QByteArray latin1 = text.toLatin1();
+      if (latin1.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
+      (a == "--comment" ? o.comment : o.sampleId) = latin1.toStdString();
     } else if (a == "--seed") {
       int seed = 0;
       if (!value(v) || !TryStrToInt(v, seed) || seed < 0)
@@ -98,11 +146,32 @@ void ShowProgress(const AppState& s, bool done) {
   std::fflush(stderr);
 }
 
+// Saves the run to `out`, or when that fails all the same to a recovery copy. Returns where the
+// spectrum is, empty when it could not be saved anywhere.
+std::string Save(AppState& s, HeadlessWindow& window, const std::string& out) {
+  const FileResult saved = WriteSpectrumFile(s, window, out);
+  if (saved.ok()) return out;
+  const std::string recovery = RecoveryPath(out);
+  if (!recovery.empty() && WriteSpectrumFile(s, window, recovery).ok()) {
+    Complain(out + ": " + FileResultReason(saved) + "; the spectrum is saved in " + recovery);
+    return recovery;
+  }
+  Complain(out + ": " + FileResultReason(saved) + "; no recovery copy could be written either" +
+           (recovery.empty() ? "" : " (" + recovery + ")"));
+  return {};
+}
+
 }  // namespace
 
 int Acquire(const Args& args) {
   AcquireOptions o;
   if (int status = Parse(args, o)) return status;
+  // Before the analyser is opened: a run whose file cannot be written is not measured at all.
+  if (const FileResult r = CheckSpectrumOutput(o.out); !r.ok()) {
+    Complain(o.out + ": " + FileResultReason(r) + "; nothing was measured");
+    return kExitFailure;
+  }
+  InterruptHandlers handlers;
   std::string error;
   std::unique_ptr<Driver> driver;
   if (o.driver == "sim") {
@@ -121,6 +190,7 @@ int Acquire(const Args& args) {
   HeadlessWindow& window = session.Window();
   SteadyClock clock;
   LinkContext c{s, window, *driver, clock};
+  if (interrupted) return NotStarted();
   if (OpenDevice(c, 0) != 1) {
     Complain(std::string("no analyser found (driver ") + driver->Name() + ")");
     return kExitFailure;
@@ -135,47 +205,44 @@ int Acquire(const Args& args) {
   CopyText(s.mcaSetup.sampleId, sizeof s.mcaSetup.sampleId, o.sampleId);
   ApplyMcaSetup(c);
   McaClear(c);
+  if (interrupted) return NotStarted();
   McaStart(c);
   if (!s.acquiring) {
     Complain("the analyser refused to start");
     return kExitFailure;
   }
 
-  interrupted = 0;
-  auto previous = std::signal(SIGINT, OnInterrupt);
   const bool tty = isatty(STDERR_FILENO);
   auto next = std::chrono::steady_clock::now();
   while (window.TimerEnabled()) {
     next += std::chrono::milliseconds(window.TimerInterval());
     std::this_thread::sleep_until(next);
     if (interrupted) {
-      McaStopAndCollect(c);
+      McaStopAndCollect(c);  // as the end of a preset does, bounded as one operation
       break;
     }
     McaTick(c);
     if (tty) ShowProgress(s, false);
   }
-  std::signal(SIGINT, previous);
   if (tty) ShowProgress(s, true);
 
-  const FileResult saved = WriteSpectrumFile(s, window, o.out);
-  if (!saved.ok()) {
-    Complain(o.out + ": " + FileResultReason(saved));
-    return kExitFailure;
-  }
+  const std::string where = Save(s, window, o.out);
+  if (where.empty()) return kExitFailure;
   std::int64_t total = 0;
   for (int ch = 0; ch < s.channelSize; ++ch) total += s.spectrumCounts[ch];
+  const std::string stop = interrupted ? ", stopped by " + InterruptName() : "";
   std::printf("%s: %d channels, real %.1f s, live %.1f s, dead %.1f %%, %lld counts%s%s\n",
-              o.out.c_str(), s.channelSize, s.realTime * 0.1, s.liveTime * 0.1, s.deadTime * 0.1,
-              static_cast<long long>(total), interrupted ? ", stopped by Ctrl-C" : "",
-              s.linkFailed ? ", analyser lost" : "");
+              where.c_str(), s.channelSize, s.realTime * 0.1, s.liveTime * 0.1, s.deadTime * 0.1,
+              static_cast<long long>(total), stop.c_str(), s.linkFailed ? ", analyser lost" : "");
   if (s.linkFailed) {
-    Complain(std::string("analyser stopped answering; what was acquired is saved in ") + o.out);
+    Complain("analyser stopped answering; what was acquired is saved in " + where);
     return kExitFailure;
   }
+  // The file the user named was not written: a failure, whatever stopped the run.
+  if (where != o.out) return kExitFailure;
   if (interrupted) {
-    Complain("stopped by Ctrl-C; what was acquired is saved in " + o.out);
-    return kExitFailure;
+    Complain("stopped by " + InterruptName() + "; what was acquired is saved in " + where);
+    return kExitInterrupted;
   }
   return kExitOk;
 }

@@ -1,8 +1,15 @@
 #include "cli/Cli.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QGuiApplication>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+
+#include "cli/Output.h"
 
 namespace tavlex {
 namespace {
@@ -15,12 +22,18 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", cli::Info,
-     "usage: tavlex info FILE.dat [--json]\n"
-     "Reads a spectrum file as File -> Read does and prints its header, regions and totals,\n"
-     "one 'key: value' line each, or one JSON object with --json.\n"},
+     "usage: tavlex info [--json] [--] FILE.dat...\n"
+     "Reads spectrum files as File -> Read does and prints each one's header, regions and\n"
+     "totals, one 'key: value' line each (a blank line between files), or with --json one\n"
+     "JSON object per file, one per line. A file that cannot be read is reported and the\n"
+     "others are still printed; the exit status is then 1. After --, every argument is a file.\n"},
     {"dump", cli::Dump,
      "usage: tavlex dump FILE.dat OUT.txt\n"
-     "Reads a spectrum file and writes its ASCII dump, byte for byte as File -> AsciiWrite.\n"},
+     "       tavlex dump --out-dir DIR [--] FILE.dat...\n"
+     "Reads a spectrum file and writes its ASCII dump, byte for byte as File -> AsciiWrite;\n"
+     "with --out-dir each file's dump goes to DIR under its name with .txt. A file that fails\n"
+     "is reported and the others are still done; the exit status is then 1. A dump never\n"
+     "replaces the file it is made from.\n"},
     {"render", cli::Render,
      "usage: tavlex render FILE.dat OUT.png [--view START-END] [--cursor C]\n"
      "                     [--log | --linear STEP] [--large]\n"
@@ -28,15 +41,21 @@ const Command kCommands[] = {
      "Reads a spectrum file and writes the plot as the window shows it (530 x 320 pixels,\n"
      "1050 x 620 with --large) as a PNG. STEP is the full-scale step 1..22 (1 = 100 counts,\n"
      "13 = 1M, 22 = 1B); a region is switched on with its label (default Xx-NN) and colour\n"
-     "(default blue, 0xFF0000 in 0xBBGGRR).\n"},
+     "(default blue, 0xFF0000 in 0xBBGGRR). The view and cursor must lie inside the file's\n"
+     "channels.\n"},
     {"acquire", cli::Acquire,
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
      "                      [--sample-id TEXT] [--seed N]\n"
      "Opens the analyser, sends the setup (memory of N channels, default 4096; preset time;\n"
      "dead time per event, default 1.8 us), clears, starts, follows the acquisition until the\n"
-     "preset ends it and saves the spectrum. Ctrl-C stops the analyser and still saves what\n"
-     "was acquired. --seed chooses the simulated analyser's random sequence.\n"},
+     "preset ends it and saves the spectrum. OUT.dat is checked before the analyser is opened\n"
+     "(its folder exists and is writable; it is not a folder, device or pipe). Ctrl-C, SIGTERM\n"
+     "and SIGHUP stop the analyser and still save what was acquired; the exit status is then\n"
+     "130. If the save fails all the same, the spectrum goes to a recovery copy in the user's\n"
+     "data folder (tavlex/recovered), which the message names, and the exit status is 1.\n"
+     "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
+     "sequence.\n"},
     {"calibrate", cli::Calibrate,
      "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
      "                        [--json]\n"
@@ -58,7 +77,17 @@ const char* kOverview =
     "  acquire   run one acquisition to its preset and save it\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"
     "\n"
-    "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n";
+    "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
+    "\n"
+    "exit status: 0 done, 1 a failure (with several files: any of them failed, or standard\n"
+    "output could not be written), 2 a usage error, 130 an acquisition ended by Ctrl-C,\n"
+    "SIGTERM or SIGHUP (what it had acquired is saved).\n";
+
+// Commands that only read and write files: they start without the drawing toolkit, so that a
+// batch over thousands of files costs little more than the program's start per file.
+bool Draws(const char* name) {
+  return std::strcmp(name, "info") != 0 && std::strcmp(name, "dump") != 0;
+}
 
 const Command* Find(const char* name) {
   for (const Command& c : kCommands)
@@ -91,27 +120,36 @@ bool IsCommandLine(int argc, char** argv) {
 }
 
 int RunCommandLine(int argc, char** argv) {
+  // A standard stream the caller closed (>&-) is held by /dev/null opened for reading: no file
+  // the command opens takes its number and receives what is printed, and printing to it fails
+  // as it should.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", O_RDONLY);
+  // A reader that has gone away (tavlex info *.dat | head) is a write error to report, not a
+  // signal that ends the program before it can say so.
+  std::signal(SIGPIPE, SIG_IGN);
   const char* name = argv[1];
   if (std::strcmp(name, "help") == 0) {
     const Command* c = argc > 2 ? Find(argv[2]) : nullptr;
     std::fputs(c ? c->help : kOverview, stdout);
-    return kExitOk;
+    return cli::WithStdout(kExitOk);
   }
   const Command* command = Find(name);
   cli::Args args(argv + 2, argv + argc);
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
       std::fputs(command->help, stdout);
-      return kExitOk;
+      return cli::WithStdout(kExitOk);
     }
   }
+  if (!Draws(name)) return cli::WithStdout(command->run(args));
   // The commands draw and read files without a screen; the user sets nothing for it.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(QuietMessages);
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   QGuiApplication app(qtArgc, qtArgv);
-  return command->run(args);
+  return cli::WithStdout(command->run(args));
 }
 
 const char* CommandLineOverview() { return kOverview; }

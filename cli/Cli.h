@@ -11,6 +11,8 @@ namespace tavlex {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+// An acquisition stopped by Ctrl-C, SIGTERM or SIGHUP, its spectrum saved (the shell's 128 + 2).
+inline constexpr int kExitInterrupted = 130;
 
 // True when argv names a subcommand (or asks for the command line's help or version), so the
 // program runs without a window.

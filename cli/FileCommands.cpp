@@ -3,11 +3,13 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/Convert.h"
 #include "app/MainWindowPort.h"
 #include "cli/Cli.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
 #include "display/PlotRoi.h"
 #include "files/SpectrumFile.h"
@@ -34,27 +36,6 @@ Totals CountTotals(const AppState& s) {
   return t;
 }
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (unsigned char ch : text) {
-    if (ch == '"' || ch == '\\') {
-      out += '\\';
-      out += static_cast<char>(ch);
-    } else if (ch < 0x20) {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", ch);
-      out += esc;
-    } else if (ch < 0x80) {
-      out += static_cast<char>(ch);
-    } else {
-      // The header's texts are 8-bit; show them as the Latin-1 characters they are.
-      out += static_cast<char>(0xC0 | (ch >> 6));
-      out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-  }
-  return out + "\"";
-}
-
 void PrintInfo(const std::string& path, const AppState& s, bool json) {
   const SpectrumHeader& h = s.currentHeader;
   const AcqDate d = h.Date();
@@ -64,15 +45,15 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
   const Totals t = CountTotals(s);
   const bool calibrated = h.HoldsCalibration();
   if (!json) {
-    std::printf("file: %s\n", path.c_str());
+    std::printf("file: %s\n", LineText(path, Bytes::Path).c_str());
     std::printf("channels: %d\n", s.channelSize);
     std::printf("preset_s: %.1f\nreal_s: %.1f\nlive_s: %.1f\n", h.PresetTime() * 0.1,
                 h.RealTime() * 0.1, h.LiveTime() * 0.1);
     std::printf("calibrated: %s\n", calibrated ? "yes" : "no");
     if (calibrated) std::printf("slope: %.7g\noffset: %.7g\n", h.CalSlope(), h.CalOffset());
     std::printf("date: %s\n", date);
-    std::printf("comment: %.*s\n", static_cast<int>(h.Comment().size()), h.Comment().data());
-    std::printf("sample_id: %.*s\n", static_cast<int>(h.SampleId().size()), h.SampleId().data());
+    std::printf("comment: %s\n", LineText(h.Comment(), Bytes::Latin1).c_str());
+    std::printf("sample_id: %s\n", LineText(h.SampleId(), Bytes::Latin1).c_str());
     for (int i = 0; i < kRoiCount; ++i) {
       const RoiRecord& r = s.roiTable[i];
       if (r.low == 0 && r.high == 0) continue;
@@ -85,21 +66,20 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
     return;
   }
   std::string out = "{";
-  out += "\"file\": " + JsonString(path);
+  out += "\"file\": " + JsonString(path, Bytes::Path);
   out += ", \"channels\": " + std::to_string(s.channelSize);
   char num[160];
   std::snprintf(num, sizeof num, ", \"preset_s\": %.1f, \"real_s\": %.1f, \"live_s\": %.1f",
                 h.PresetTime() * 0.1, h.RealTime() * 0.1, h.LiveTime() * 0.1);
   out += num;
-  out += std::string(", \"calibrated\": ") + (calibrated ? "\"yes\"" : "\"no\"");
-  if (calibrated) {
-    std::snprintf(num, sizeof num, ", \"slope\": %.7g, \"offset\": %.7g", h.CalSlope(),
-                  h.CalOffset());
-    out += num;
-  }
-  out += ", \"date\": " + JsonString(date);
-  out += ", \"comment\": " + JsonString(h.Comment());
-  out += ", \"sample_id\": " + JsonString(h.SampleId());
+  out += std::string(", \"calibrated\": ") + (calibrated ? "true" : "false");
+  // A damaged header may hold a NaN or an infinity, which JSON cannot carry.
+  if (calibrated)
+    out +=
+        ", \"slope\": " + JsonNumber(h.CalSlope()) + ", \"offset\": " + JsonNumber(h.CalOffset());
+  out += ", \"date\": " + JsonString(date, Bytes::Latin1);
+  out += ", \"comment\": " + JsonString(h.Comment(), Bytes::Latin1);
+  out += ", \"sample_id\": " + JsonString(h.SampleId(), Bytes::Latin1);
   out += ", \"roi\": [";
   bool first = true;
   for (int i = 0; i < kRoiCount; ++i) {
@@ -115,7 +95,8 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
     first = false;
   }
   out += "]";
-  std::snprintf(num, sizeof num, ", \"total_counts\": %" PRId64 ", \"max_count\": \"%d at %d\"",
+  std::snprintf(num, sizeof num,
+                ", \"total_counts\": %" PRId64 ", \"max_count\": {\"count\": %d, \"channel\": %d}",
                 t.total, t.max, t.maxChannel);
   out += num;
   out += "}\n";
@@ -125,37 +106,117 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
 }  // namespace
 
 int Info(const Args& args) {
-  std::string path;
+  std::vector<std::string> paths;
   bool json = false;
+  bool options = true;
   for (const std::string& a : args) {
-    if (a == "--json")
+    // After "--" every argument is a file, so a name that starts with '-' can be given.
+    if (options && a == "--")
+      options = false;
+    else if (!options)
+      paths.push_back(a);
+    else if (a == "--json")
       json = true;
     else if (!a.empty() && a[0] == '-')
       return UsageError("info", "unknown option " + a);
-    else if (path.empty())
-      path = a;
     else
-      return UsageError("info", "more than one file named");
+      paths.push_back(a);
   }
-  if (path.empty()) return UsageError("info", "no spectrum file named");
-  Session session;
-  if (!session.Read(path)) return kExitFailure;
-  PrintInfo(path, session.State(), json);
-  return kExitOk;
+  if (paths.empty()) return UsageError("info", "no spectrum file named");
+  int status = kExitOk;
+  bool printed = false;
+  for (const std::string& path : paths) {
+    // A fresh state for every file, as a new window would have: nothing carries over.
+    Session session(false);
+    if (!session.Read(path)) {
+      status = kExitFailure;
+      continue;
+    }
+    if (printed && !json) std::fputs("\n", stdout);
+    PrintInfo(path, session.State(), json);
+    printed = true;
+    // Nobody reads any more (a closed pipe, a full disk): the rest would be lost as well.
+    if (!FinishStdout()) return kExitFailure;
+  }
+  return status;
 }
 
+namespace {
+
+// The dump of `in` inside `folder`: its name with .txt for the last extension.
+std::string DumpPathIn(const std::string& folder, const std::string& in) {
+  const std::size_t cut = in.find_last_of('/');
+  std::string name = cut == std::string::npos ? in : in.substr(cut + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return folder + (folder.ends_with('/') ? "" : "/") + name + ".txt";
+}
+
+bool DumpOne(const std::string& in, const std::string& out) {
+  const std::string_view inputs[] = {in};
+  // Checked before reading, so that nothing is read for an output that cannot be written.
+  if (const FileResult r = CheckSpectrumOutput(out, inputs); !r.ok()) {
+    Complain(out + ": " + FileResultReason(r));
+    return false;
+  }
+  Session session(false);
+  if (!session.Read(in)) return false;
+  const FileResult r = WriteAsciiDump(session.State(), session.Window(), out, inputs);
+  if (!r.ok()) Complain(out + ": " + FileResultReason(r));
+  return r.ok();
+}
+
+}  // namespace
+
 int Dump(const Args& args) {
-  for (const std::string& a : args)
-    if (!a.empty() && a[0] == '-') return UsageError("dump", "unknown option " + a);
-  if (args.size() != 2) return UsageError("dump", "needs FILE.dat and OUT.txt");
-  Session session;
-  if (!session.Read(args[0])) return kExitFailure;
-  const FileResult r = WriteAsciiDump(session.State(), session.Window(), args[1]);
-  if (!r.ok()) {
-    Complain(args[1] + ": " + FileResultReason(r));
+  std::vector<std::string> files;
+  std::string outDir;
+  bool hasOutDir = false;
+  bool options = true;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (options && a == "--") {
+      options = false;
+    } else if (!options) {
+      files.push_back(a);
+    } else if (a == "--out-dir" || a.starts_with("--out-dir=")) {
+      if (a == "--out-dir" && i + 1 >= args.size())
+        return UsageError("dump", "--out-dir needs a folder");
+      outDir = a == "--out-dir" ? args[++i] : a.substr(10);
+      if (outDir.empty()) return UsageError("dump", "--out-dir needs a folder");
+      hasOutDir = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError("dump", "unknown option " + a);
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (!hasOutDir) {
+    if (files.size() != 2)
+      return UsageError("dump", "needs FILE.dat and OUT.txt, or FILE.dat... --out-dir DIR");
+    return DumpOne(files[0], files[1]) ? kExitOk : kExitFailure;
+  }
+  if (files.empty()) return UsageError("dump", "no spectrum file named");
+  // The folder is checked once, before any file is read.
+  if (const PathProblem p = CheckOutputPath(DumpPathIn(outDir, "x"));
+      p == PathProblem::NoFolder || p == PathProblem::FolderNotWritable) {
+    Complain(outDir + ": " +
+             (p == PathProblem::NoFolder ? "no such folder" : "cannot be written to"));
     return kExitFailure;
   }
-  return kExitOk;
+  int status = kExitOk;
+  std::set<std::string> written;
+  for (const std::string& in : files) {
+    const std::string out = DumpPathIn(outDir, in);
+    // Two inputs of the same name from different folders would share one dump.
+    if (!written.insert(out).second) {
+      Complain(in + ": its dump " + out + " was already written from another file of that name");
+      status = kExitFailure;
+    } else if (!DumpOne(in, out)) {
+      status = kExitFailure;
+    }
+  }
+  return status;
 }
 
 }  // namespace tavlex::cli

@@ -108,16 +108,18 @@ int Parse(const Args& args, RenderOptions& o) {
   return 0;
 }
 
-bool SavePng(const QImage& image, const std::string& path) {
+// Empty on success, else why the file was not written.
+std::string SavePng(const QImage& image, const std::string& path, const std::string& in) {
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return false;
+  if (!image.save(&buffer, "PNG")) return "the picture could not be encoded";
   // The spectrum files' writer: beside the target, moved into place only when whole.
-  SafeWriter out(path);
-  if (!out.Open()) return false;
+  const std::string_view inputs[] = {in};
+  SafeWriter out(path, inputs);
+  if (!out.Open()) return PathProblemReason(out.Problem());
   out.Write(png.constData(), png.size());
-  return out.Commit();
+  return out.Commit() ? std::string() : "write error; a file that was there is kept";
 }
 
 }  // namespace
@@ -125,10 +127,23 @@ bool SavePng(const QImage& image, const std::string& path) {
 int Render(const Args& args) {
   RenderOptions o;
   if (int status = Parse(args, o)) return status;
+  const std::string_view inputs[] = {o.in};
+  if (const PathProblem p = CheckOutputPath(o.out, inputs); p != PathProblem::None) {
+    Complain(o.out + ": " + PathProblemReason(p));
+    return kExitFailure;
+  }
   Session session;
   AppState& s = session.State();
   if (o.large) ApplyPlotLayout(s, session.Window(), true);
   if (!session.Read(o.in)) return kExitFailure;
+  // The count array holds whatever came before past the file's channels: never show that.
+  const int last = s.channelSize - 1;
+  if (o.hasView && o.viewEnd > last)
+    return UsageError(
+        "render", Format("--view reaches past the file's %d channels (0-%d)", s.channelSize, last));
+  if (o.hasCursor && o.cursor > last)
+    return UsageError(
+        "render", Format("--cursor lies past the file's %d channels (0-%d)", s.channelSize, last));
   ViewSettings view;
   view.hasRange = o.hasView;
   view.start = o.viewStart;
@@ -138,8 +153,8 @@ int Render(const Args& args) {
   view.linearStep = o.linearStep;
   for (const RoiOption& r : o.rois) view.rois.push_back({r.index, r.low, r.high, r.label, r.colour});
   ApplyViewSettings(s, session.Window(), view);
-  if (!SavePng(s.paintBox, o.out)) {
-    Complain(o.out + ": cannot be written");
+  if (const std::string why = SavePng(s.paintBox, o.out, o.in); !why.empty()) {
+    Complain(o.out + ": " + why);
     return kExitFailure;
   }
   return kExitOk;

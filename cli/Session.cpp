@@ -6,10 +6,13 @@
 
 namespace tavlex::cli {
 
-Session::Session() : state_(std::make_unique<AppState>()) {
+Session::Session(bool draws) : state_(std::make_unique<AppState>()) {
   // Timer1's interval from the window definition.
   window_.SetTimerInterval(100);
-  ConstructAndDrawStartUp(*state_, window_);
+  if (draws)
+    ConstructAndDrawStartUp(*state_, window_);
+  else
+    ConstructState(*state_, window_, false);
 }
 
 bool Session::Read(const std::string& path) {

@@ -11,8 +11,9 @@ namespace tavlex::cli {
 
 class Session {
  public:
-  // The state after the main window's construction: ramp, log scale, bitmaps drawn.
-  Session();
+  // The state after the main window's construction: ramp, log scale, bitmaps drawn. A command
+  // that never draws leaves the bitmaps out (and the drawing operations then do nothing).
+  explicit Session(bool draws = true);
 
   AppState& State() { return *state_; }
   HeadlessWindow& Window() { return window_; }

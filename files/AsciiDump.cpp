@@ -40,13 +40,19 @@ std::string_view SlotText(std::string_view t) {
 }  // namespace
 
 FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path) {
+  return WriteAsciiDump(s, window, path, {});
+}
+
+FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path,
+                          std::span<const std::string_view> inputs) {
   FileResult r;
   if (!SplitFileName(s, path)) {
     r.status = FileStatus::PathTooLong;
     r.message = filetext::kPathTooLong;
-  } else if (SafeWriter out(path); !out.Open()) {
+  } else if (SafeWriter out(path, inputs); !out.Open()) {
     r.status = FileStatus::CannotOpen;
     r.message = filetext::kWriteError;
+    r.problem = out.Problem();
   } else {
     DumpWriter dump(out);
     SpectrumHeader& h = s.currentHeader;

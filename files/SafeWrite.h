@@ -1,39 +1,47 @@
 #pragma once
 // Writes a file beside its target and moves it into place only once every byte is written, so
-// that a failed or short write never destroys the file that was there before.
+// that a failed or short write never destroys the file that was there before. The one writer of
+// every file the program makes.
 
-#include <QSaveFile>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
+
+#include "files/FileAccess.h"
 
 namespace tavlex {
 
 class SafeWriter {
  public:
-  explicit SafeWriter(std::string_view path);
+  // `inputs` are files the command reads, which the target must not be; they must outlive Open.
+  explicit SafeWriter(std::string_view path, std::span<const std::string_view> inputs = {});
+  ~SafeWriter();
   SafeWriter(const SafeWriter&) = delete;
   SafeWriter& operator=(const SafeWriter&) = delete;
 
-  // False when the file cannot be created (no such folder, a folder of that name, no rights).
+  // False when the file cannot be created: no such folder, no rights, or a target that is a
+  // folder, pipe or device or one of the inputs (none of them is opened). Problem() says which.
   bool Open();
+  PathProblem Problem() const { return problem_; }
   // Collects the bytes in a fixed buffer. False once any write has failed; later ones are skipped.
   bool Write(const void* data, std::int64_t size);
   // Marks the file as failed: it will not be put in place.
   void Fail();
-  // Writes what is left and puts the file in place. On failure the new bytes are discarded and an
-  // old file stays.
+  // Writes what is left, puts it on the disk and in place. On failure the new bytes are
+  // discarded and an old file stays.
   bool Commit();
 
  private:
   bool Flush();
 
-  QSaveFile file_;
+  std::string path_, target_, temp_;
+  std::span<const std::string_view> inputs_;
+  int fd_ = -1;
   bool failed_ = false;
+  PathProblem problem_ = PathProblem::None;
   std::int64_t used_ = 0;
   char buffer_[16384];
 };
-
-// The 8-bit path of the program's records as the file system's name.
-QString FileNameFromPath(std::string_view path);
 
 }  // namespace tavlex

@@ -1,7 +1,8 @@
 // Saving the scans of an SXFM run: each finished scan as its own spectrum file beside a chosen
 // name, never over a file that is already there.
 
-#include <QFileInfo>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -53,7 +54,8 @@ std::string ScanPrefixFromChosen(std::string_view chosen) {
 FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_view prefix,
                             int scanNumber) {
   const std::string path = ScanFilePath(prefix, scanNumber);
-  if (QFileInfo::exists(FileNameFromPath(path))) {
+  struct stat existing;
+  if (lstat(path.c_str(), &existing) == 0) {
     FileResult r;
     r.status = FileStatus::CannotOpen;
     r.message = filetext::kWriteError;

@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindowPort.h"
+#include "files/FileAccess.h"
 
 namespace tavlex {
 
@@ -39,6 +40,8 @@ struct FileResult {
   int channelsFound = 0;   // whole counts found after the header (reads)
   int headerChannels = 0;  // channel size declared by the header (reads)
   std::string message;     // the one-line text shown in Edit1; empty on success
+  // Why a file could not be opened, when that is known.
+  PathProblem problem = PathProblem::None;
 
   bool ok() const { return status == FileStatus::Ok; }
 };
@@ -63,6 +66,14 @@ FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_vie
                             int scanNumber);
 
 FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path);
+// The same, refusing to write over any of `inputs` (the files the dump was made from).
+FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path,
+                          std::span<const std::string_view> inputs);
+
+// Whether a write command could write `path`, checked before anything is measured or read:
+// the path's length, its folder, and a target that is a regular file and none of `inputs`.
+FileResult CheckSpectrumOutput(std::string_view path,
+                               std::span<const std::string_view> inputs = {});
 
 // The pieces the commands are made of, for the standards library, the fuzzer and the tests.
 

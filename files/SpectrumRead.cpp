@@ -7,7 +7,7 @@
 #include "app/Convert.h"
 #include "display/Memories.h"
 #include "display/Plot.h"
-#include "files/SafeWrite.h"
+#include "files/FileAccess.h"
 #include "files/SpectrumFile.h"
 
 namespace tavlex {
@@ -122,9 +122,12 @@ FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_vie
                             int checkedMemory) {
   if (!SplitFileName(s, path))
     return Refuse(window, FileStatus::PathTooLong, filetext::kPathTooLong);
-  QFile file(FileNameFromPath(path));
-  if (!file.open(QIODevice::ReadOnly))
-    return Refuse(window, FileStatus::CannotOpen, filetext::kOpenError);
+  QFile file;
+  if (const PathProblem problem = OpenInputFile(path, file); problem != PathProblem::None) {
+    FileResult r = Refuse(window, FileStatus::CannotOpen, filetext::kOpenError);
+    r.problem = problem;
+    return r;
+  }
   ReadScratch& scratch = Scratch();
   const int found = ReadDat(file, scratch.header, scratch.counts, kReadBufferChannels);
   file.close();
@@ -141,6 +144,7 @@ std::string FileResultReason(const FileResult& r) {
     case FileStatus::PathTooLong:
       return "path longer than 255 characters";
     case FileStatus::CannotOpen:
+      if (r.problem != PathProblem::None) return PathProblemReason(r.problem);
       return "cannot open the file";
     case FileStatus::ChannelMismatch:
       if (r.channelsFound == 0 && r.headerChannels == 0) return "the file holds no channels";

@@ -56,12 +56,28 @@ void FillHeaderForWrite(AppState& s) {
   TerminateHeaderTexts(h);
 }
 
+FileResult CheckSpectrumOutput(std::string_view path, std::span<const std::string_view> inputs) {
+  FileResult r;
+  if (path.size() > static_cast<std::size_t>(kMaxPathLength)) {
+    r.status = FileStatus::PathTooLong;
+    r.message = filetext::kPathTooLong;
+  } else if (r.problem = CheckOutputPath(path, inputs); r.problem != PathProblem::None) {
+    r.status = FileStatus::CannotOpen;
+    r.message = filetext::kWriteError;
+  }
+  return r;
+}
+
 FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path) {
   if (!SplitFileName(s, path))
     return Failed(window, FileStatus::PathTooLong, filetext::kPathTooLong);
   SafeWriter out(path);
   // Success is silent, so a file that cannot be created must say so.
-  if (!out.Open()) return Failed(window, FileStatus::CannotOpen, filetext::kWriteError);
+  if (!out.Open()) {
+    FileResult r = Failed(window, FileStatus::CannotOpen, filetext::kWriteError);
+    r.problem = out.Problem();
+    return r;
+  }
   FillHeaderForWrite(s);
   const int n = std::clamp(s.channelSize, 0, kReadBufferChannels);
   out.Write(s.currentHeader.data(), SpectrumHeader::kSize);

@@ -89,7 +89,7 @@ TEST(CliAcquireTest, CtrlCStopsTheAnalyserAndStillSaves) {
   EXPECT_FALSE(p.waitForFinished(1500));
   ::kill(static_cast<pid_t>(p.processId()), SIGINT);
   ASSERT_TRUE(p.waitForFinished(10000));
-  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_EQ(p.exitCode(), 130);
   const QString err = QString::fromLocal8Bit(p.readAllStandardError());
   EXPECT_TRUE(err.contains("stopped by Ctrl-C")) << err.toStdString();
   const SpectrumHeader h = ReadHeader(out);

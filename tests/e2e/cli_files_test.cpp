@@ -102,14 +102,15 @@ TEST_F(CliFilesTest, InfoJsonCarriesTheSameKeys) {
   EXPECT_EQ(o["file"].toString(), file);
   EXPECT_EQ(o["channels"].toInt(), 1024);
   EXPECT_DOUBLE_EQ(o["live_s"].toDouble(), 97.5);
-  EXPECT_EQ(o["calibrated"].toString(), "yes");
+  EXPECT_EQ(o["calibrated"], QJsonValue(true));
   EXPECT_NEAR(o["slope"].toDouble(), 0.02, 1e-7);
   EXPECT_EQ(o["comment"].toString(), "brass, 40 kV");
   const QJsonArray rois = o["roi"].toArray();
   ASSERT_EQ(rois.size(), 2);
   EXPECT_EQ(rois[0].toObject()["index"].toInt(), 2);
   EXPECT_EQ(rois[1].toObject()["colour"].toString(), "0xFFFF00");
-  EXPECT_EQ(o["max_count"].toString(), "7000 at 700");
+  EXPECT_EQ(o["max_count"].toObject()["count"].toInt(), 7000);
+  EXPECT_EQ(o["max_count"].toObject()["channel"].toInt(), 700);
   EXPECT_EQ(o["total_counts"].toInteger(), writtenTotal);
 }
 

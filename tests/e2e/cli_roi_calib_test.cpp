@@ -131,7 +131,7 @@ TEST_F(CliRoiCalibTest, CalibrateRefusesAndLeavesTheOutputAlone) {
        1,
        "the low and the high channel are the same"},
       {{in, out, "--low", "0:-3e38", "--high", "1e-30:3e38"}, 1, "beyond single precision"},
-      {{Path("missing.dat"), out, "--low", "128:1", "--high", "640:5"}, 1, "cannot open the file"},
+      {{Path("missing.dat"), out, "--low", "128:1", "--high", "640:5"}, 1, "no such file"},
       {{in, Path("no/such/dir.dat"), "--low", "128:1", "--high", "640:5"}, 1, "no/such/dir.dat: "},
       {{in, out, "--low", "128", "--high", "640:5"}, 2, "--low needs CHANNEL:ENERGY"},
       {{in, out, "--low", "128:1"}, 2, "needs --low and --high"},
