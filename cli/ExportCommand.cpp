@@ -51,12 +51,12 @@ std::string Local(const QString& path) {
 }
 
 // Where each input goes: OUT itself, or OUT/<base name>.<extension> when OUT is a folder (with
-// several inputs, or one input and an existing folder).
+// several inputs, or one input and an existing folder or a name ending in '/').
 int Targets(const ExportOptions& o, bool& toFolder, std::vector<std::string>& targets) {
   const std::string& out = o.files.back();
   const std::size_t inputs = o.files.size() - 1;
   const QString outName = FileNameFromPath(out);
-  toFolder = inputs > 1 || QFileInfo(outName).isDir();
+  toFolder = inputs > 1 || QFileInfo(outName).isDir() || outName.endsWith('/');
   if (!toFolder) {
     targets.push_back(out);
     return 0;

@@ -138,10 +138,13 @@ TEST_F(CliExportTest, SeveralInputsGoIntoAFolderUnderTheirOwnNames) {
   ASSERT_EQ(b.rows.size(), 256);
   EXPECT_EQ(b.rows[255], QStringList({"255", "258"}));
 
-  // One input and an existing folder: the file goes into the folder.
+  // One input and an existing folder, or a folder to be made: the file goes into the folder.
   const CliResult one = RunTavlex({"export", plain, folder, "--format", "spe"});
   ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
   EXPECT_EQ(ReadSpe(ReadAll(folder + "/plain.v2.spe")).First("DATA"), "0 255");
+  const CliResult made = RunTavlex({"export", plain, At("new") + "/", "--format", "msa"});
+  ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+  EXPECT_EQ(ReadMsa(ReadAll(At("new/plain.v2.msa"))).counts.size(), 256);
 }
 
 TEST_F(CliExportTest, ARefusedOutputLeavesTheExistingFileIntact) {
