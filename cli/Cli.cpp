@@ -64,6 +64,15 @@ const Command kCommands[] = {
      "high point) and writes the spectrum with its calibration as File -> Write does. Prints\n"
      "slope, offset and unit (default keV, at most 7 characters), or one JSON object with\n"
      "--json. A channel or energy that is no number, or two equal channels, writes nothing.\n"},
+    {"export", cli::Export,
+     "usage: tavlex export IN.dat OUT [--format msa|mca|spe|csv]\n"
+     "       tavlex export IN.dat... FOLDER --format msa|mca|spe|csv\n"
+     "Reads each spectrum file as File -> Read does and writes it in a format other spectrum\n"
+     "programs open: msa (EMSA/MAS 1.0), mca (PMCA spectrum), spe (IAEA SPE) or csv\n"
+     "(channel,energy,counts; channel,counts without a calibration). The format is --format's\n"
+     "or OUT's extension. With several inputs, or when OUT is a folder, each file goes into the\n"
+     "folder under its own base name with the format's extension. A file that was there is\n"
+     "replaced only once the new one is written whole.\n"},
 };
 
 const char* kOverview =
@@ -76,6 +85,7 @@ const char* kOverview =
     "  render    draw a spectrum file as the window's plot, to PNG\n"
     "  acquire   run one acquisition to its preset and save it\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"
+    "  export    write spectrum files as .msa, .mca, .spe or .csv for other programs\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
     "\n"

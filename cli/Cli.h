@@ -1,5 +1,5 @@
 #pragma once
-// The command line for batch work: info, dump, render, acquire and calibrate, each a thin front end
+// The command line for batch work: info, dump, render, acquire, calibrate and export, each a thin front end
 // over the code the window runs (the same reader, writer, renderer, polling loop and AppState).
 
 #include <string>
@@ -30,6 +30,7 @@ int Dump(const Args& args);
 int Render(const Args& args);
 int Acquire(const Args& args);
 int Calibrate(const Args& args);
+int Export(const Args& args);
 
 // "tavlex: " + text on stderr.
 void Complain(const std::string& text);

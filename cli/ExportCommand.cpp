@@ -1,0 +1,125 @@
+// tavlex export: spectrum files read as File -> Read does, written in a format other spectrum
+// programs open (EMSA/MAS, PMCA, IAEA SPE, CSV) by the export writers.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "cli/Session.h"
+#include "files/Export.h"
+#include "files/SafeWrite.h"
+
+namespace tavlex::cli {
+namespace {
+
+constexpr const char* kCommand = "export";
+
+struct ExportOptions {
+  std::vector<std::string> files;  // the inputs, then OUT
+  std::optional<ExportFormat> format;
+};
+
+int Parse(const Args& args, ExportOptions& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string name;
+    if (a == "--format") {
+      if (i + 1 >= args.size()) return UsageError(kCommand, "--format needs msa, mca, spe or csv");
+      name = args[++i];
+    } else if (a.rfind("--format=", 0) == 0) {
+      name = a.substr(9);
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError(kCommand, "unknown option " + a);
+    } else {
+      o.files.push_back(a);
+      continue;
+    }
+    o.format = ExportFormatFromName(name);
+    if (!o.format)
+      return UsageError(kCommand, "unknown format '" + name + "' (msa, mca, spe, csv)");
+  }
+  if (o.files.size() < 2) return UsageError(kCommand, "needs IN.dat and OUT");
+  return 0;
+}
+
+std::string Local(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// Where each input goes: OUT itself, or OUT/<base name>.<extension> when OUT is a folder (with
+// several inputs, or one input and an existing folder or a name ending in '/').
+int Targets(const ExportOptions& o, bool& toFolder, std::vector<std::string>& targets) {
+  const std::string& out = o.files.back();
+  const std::size_t inputs = o.files.size() - 1;
+  const QString outName = FileNameFromPath(out);
+  toFolder = inputs > 1 || QFileInfo(outName).isDir() || outName.endsWith('/');
+  if (!toFolder) {
+    targets.push_back(out);
+    return 0;
+  }
+  if (!o.format) return UsageError(kCommand, "exports into a folder need --format");
+  const QDir folder(outName);
+  for (std::size_t i = 0; i < inputs; ++i) {
+    const QString base = QFileInfo(FileNameFromPath(o.files[i])).completeBaseName();
+    const std::string t = Local(folder.filePath(base + '.' + ExportExtension(*o.format)));
+    for (std::size_t j = 0; j < targets.size(); ++j)
+      if (targets[j] == t)
+        return UsageError(kCommand, o.files[j] + " and " + o.files[i] + " would both write " + t);
+    targets.push_back(t);
+  }
+  return 0;
+}
+
+// An export over one of its own inputs would replace the spectrum it reads.
+int RefuseOverwritingAnInput(const ExportOptions& o, const std::vector<std::string>& targets) {
+  for (const std::string& t : targets) {
+    const QString target = QFileInfo(FileNameFromPath(t)).canonicalFilePath();
+    if (target.isEmpty()) continue;  // not there yet
+    for (std::size_t i = 0; i + 1 < o.files.size(); ++i)
+      if (QFileInfo(FileNameFromPath(o.files[i])).canonicalFilePath() == target)
+        return UsageError(kCommand, t + " is the input " + o.files[i]);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int Export(const Args& args) {
+  ExportOptions o;
+  if (const int status = Parse(args, o)) return status;
+  bool toFolder = false;
+  std::vector<std::string> targets;
+  if (const int status = Targets(o, toFolder, targets)) return status;
+  if (!o.format) o.format = ExportFormatFromPath(targets.front());
+  if (!o.format)
+    return UsageError(kCommand, "cannot tell the format from " + targets.front() +
+                                    "; name it .msa, .mca, .spe or .csv or give --format");
+  if (const int status = RefuseOverwritingAnInput(o, targets)) return status;
+  if (toFolder && !QDir().mkpath(FileNameFromPath(o.files.back()))) {
+    Complain(o.files.back() + ": cannot create the folder");
+    return kExitFailure;
+  }
+
+  bool allDone = true;
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    // A session per file: a file without a calibration must not take the previous one's.
+    Session session;
+    if (!session.Read(o.files[i])) {
+      allDone = false;
+      continue;
+    }
+    const FileResult r = ExportSpectrum(session.State(), *o.format, targets[i]);
+    if (!r.ok()) {
+      Complain(targets[i] + (r.status == FileStatus::CannotOpen ? ": cannot create the file"
+                                                                : ": " + FileResultReason(r)));
+      allDone = false;
+    }
+  }
+  return allDone ? kExitOk : kExitFailure;
+}
+
+}  // namespace tavlex::cli
