@@ -16,6 +16,11 @@
 namespace tavlex::cli {
 namespace {
 
+// The 8-bit path as the file system's name.
+QString FileNameFromPath(std::string_view path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
 constexpr const char* kCommand = "export";
 
 struct ExportOptions {

@@ -228,7 +228,7 @@ TEST_F(CliExportTest, AnInputThatCannotBeReadDoesNotStopTheOthers) {
   const QString missing = At("missing.dat");
   const CliResult r = RunTavlex({"export", missing, good, At("out"), "--format", "mca"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "tavlex: " + missing + ": cannot open the file\n");
+  EXPECT_EQ(r.err, "tavlex: " + missing + ": no such file\n");
   EXPECT_EQ(Listing(At("out")), QStringList({"good.mca"}));
   EXPECT_EQ(ReadMca(ReadAll(At("out/good.mca"))).counts.size(), 512);
 }
