@@ -26,7 +26,9 @@ namespace {
 
 // The number of the signal that asked the run to end, 0 while none did.
 volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int signal) { interrupted = signal; }
+void OnInterrupt(int signal) {
+  interrupted = signal;
+}
 
 // Ctrl-C, a terminal that closes and a system that shuts down all end a run the same way: the
 // analyser is stopped and what was acquired is saved. Restored when the command ends.
@@ -78,6 +80,7 @@ struct AcquireOptions {
   std::string comment, sampleId;
   bool hasSeed = false;
   std::uint64_t seed = 0;
+  double unplugAfterSeconds = -1;  // the simulated analyser's cable pulled during the run
 };
 
 int Parse(const Args& args, AcquireOptions& o) {
@@ -115,6 +118,9 @@ int Parse(const Args& args, AcquireOptions& o) {
       const QByteArray latin1 = text.toLatin1();
       if (latin1.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
       (a == "--comment" ? o.comment : o.sampleId) = latin1.toStdString();
+    } else if (a == "--sim-unplug-after") {
+      if (!value(v) || !TryStrToFloat(v, o.unplugAfterSeconds) || !(o.unplugAfterSeconds >= 0))
+        return UsageError("acquire", "--sim-unplug-after needs seconds, 0 or more");
     } else if (a == "--seed") {
       int seed = 0;
       if (!value(v) || !TryStrToInt(v, seed) || seed < 0)
@@ -174,12 +180,15 @@ int Acquire(const Args& args) {
   InterruptHandlers handlers;
   std::string error;
   std::unique_ptr<Driver> driver;
+  SimDriver* sim = nullptr;
   if (o.driver == "sim") {
     SimConfig config;
     if (o.hasSeed) config.seed = o.seed;
-    driver = std::make_unique<SimDriver>(config);
-  } else if (o.hasSeed) {
-    return UsageError("acquire", "--seed is for the simulated analyser (--simulate)");
+    auto simDriver = std::make_unique<SimDriver>(config);
+    sim = simDriver.get();
+    driver = std::move(simDriver);
+  } else if (o.hasSeed || o.unplugAfterSeconds >= 0) {
+    return UsageError("acquire", "--seed and --sim-unplug-after are for the simulated analyser");
   } else {
     driver = MakeDriver(o.driver, &error);
   }
@@ -213,10 +222,15 @@ int Acquire(const Args& args) {
   }
 
   const bool tty = isatty(STDERR_FILENO);
-  auto next = std::chrono::steady_clock::now();
+  const auto started = std::chrono::steady_clock::now();
+  auto next = started;
   while (window.TimerEnabled()) {
     next += std::chrono::milliseconds(window.TimerInterval());
     std::this_thread::sleep_until(next);
+    if (sim && o.unplugAfterSeconds >= 0 && sim->Plugged() &&
+        std::chrono::steady_clock::now() - started >=
+            std::chrono::duration<double>(o.unplugAfterSeconds))
+      sim->Unplug();
     if (interrupted) {
       McaStopAndCollect(c);  // as the end of a preset does, bounded as one operation
       break;

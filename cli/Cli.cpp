@@ -46,7 +46,7 @@ const Command kCommands[] = {
     {"acquire", cli::Acquire,
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
-     "                      [--sample-id TEXT] [--seed N]\n"
+     "                      [--sample-id TEXT] [--seed N] [--sim-unplug-after S]\n"
      "Opens the analyser, sends the setup (memory of N channels, default 4096; preset time;\n"
      "dead time per event, default 1.8 us), clears, starts, follows the acquisition until the\n"
      "preset ends it and saves the spectrum. OUT.dat is checked before the analyser is opened\n"
@@ -55,7 +55,8 @@ const Command kCommands[] = {
      "130. If the save fails all the same, the spectrum goes to a recovery copy in the user's\n"
      "data folder (tavlex/recovered), which the message names, and the exit status is 1.\n"
      "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
-     "sequence.\n"},
+     "sequence; --sim-unplug-after S pulls its cable S seconds into the run, to see (or test)\n"
+     "what a lost analyser does: the run ends, what was acquired is saved, the exit status is 1.\n"},
     {"calibrate", cli::Calibrate,
      "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
      "                        [--json]\n"

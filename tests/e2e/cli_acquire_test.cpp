@@ -62,8 +62,8 @@ TEST(CliAcquireTest, ARunToItsPresetIsSavedWithItsTimesAndTexts) {
 TEST(CliAcquireTest, ChannelsAndDeadTimeOptionsReachTheFile) {
   QTemporaryDir dir;
   const QString a = dir.filePath("a.dat"), b = dir.filePath("b.dat");
-  ASSERT_EQ(RunTavlex({"acquire", a, "--preset", "0.5", "--simulate", "--channels", "256",
-                       "--seed", "11"})
+  ASSERT_EQ(RunTavlex({"acquire", a, "--preset", "0.5", "--simulate", "--channels", "256", "--seed",
+                       "11"})
                 .exitCode,
             0);
   ASSERT_EQ(RunTavlex({"acquire", b, "--preset", "0.5", "--simulate", "--channels", "256",
@@ -112,8 +112,7 @@ TEST(CliAcquireTest, ErrorsAndUsage) {
         QStringList{"acquire", out, "--preset", "x"},
         QStringList{"acquire", out, "--preset", "1", "--channels", "300", "--simulate"},
         QStringList{"acquire", out, "--preset", "1", "--driver=usb"},
-        QStringList{"acquire", out, "--preset", "1", "--simulate", "--comment",
-                    QString(32, 'c')},
+        QStringList{"acquire", out, "--preset", "1", "--simulate", "--comment", QString(32, 'c')},
         QStringList{"acquire", out, "--preset", "1", "--driver=ftdi", "--seed", "2"}}) {
     r = RunTavlex(args);
     EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
@@ -123,6 +122,40 @@ TEST(CliAcquireTest, ErrorsAndUsage) {
   r = RunTavlex({"acquire", "--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_TRUE(r.out.startsWith("usage: tavlex acquire"));
+}
+
+}  // namespace
+}  // namespace tavlex::e2e
+
+namespace tavlex::e2e {
+namespace {
+
+// The analyser lost in the middle of a run: the run ends at once, what was acquired is saved
+// with a consistent header, and the exit status says it failed.
+TEST(CliAcquireTest, AnAnalyserLostMidRunEndsItAndKeepsWhatWasAcquired) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath("lost.dat");
+  const CliResult r = RunTavlex({"acquire", out, "--preset", "100", "--simulate", "--seed", "5",
+                                 "--sim-unplug-after", "0.5"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(
+      r.err.contains("tavlex: analyser stopped answering; what was acquired is saved in " + out))
+      << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains(", analyser lost")) << r.out.toStdString();
+  QByteArray bytes;
+  const SpectrumHeader h = ReadHeader(out, &bytes);
+  ASSERT_EQ(bytes.size(), 1024 + 4 * 4096);
+  EXPECT_EQ(h.PresetTime(), 1000);
+  EXPECT_GE(h.RealTime(), 4);   // about half a second was counted,
+  EXPECT_LT(h.RealTime(), 50);  // and the run did not go on towards its 100 s
+  EXPECT_LE(h.LiveTime(), h.RealTime());
+  std::int64_t total = 0;
+  for (int ch = 0; ch < 4096; ++ch) {
+    std::int32_t v;
+    std::memcpy(&v, bytes.constData() + 1024 + 4 * ch, 4);
+    total += v;
+  }
+  EXPECT_GT(total, 1000);  // ~15 kcps for half a second
 }
 
 }  // namespace
