@@ -25,10 +25,12 @@ const Command kCommands[] = {
      "usage: tavlex render FILE.dat OUT.png [--view START-END] [--cursor C]\n"
      "                     [--log | --linear STEP] [--large]\n"
      "                     [--roi I:LOW:HIGH[:LABEL[:0xBBGGRR]]]...\n"
+     "                     [--expand N] [--compress N]\n"
      "Reads a spectrum file and writes the plot as the window shows it (530 x 320 pixels,\n"
      "1050 x 620 with --large) as a PNG. STEP is the full-scale step 1..22 (1 = 100 counts,\n"
      "13 = 1M, 22 = 1B); a region is switched on with its label (default Xx-NN) and colour\n"
-     "(default blue, 0xFF0000 in 0xBBGGRR).\n"},
+     "(default blue, 0xFF0000 in 0xBBGGRR). After the other options, --expand presses\n"
+     "'<< >>' N times around the cursor, then --compress '>> <<' N times, as the window does.\n"},
     {"acquire", cli::Acquire,
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
@@ -45,6 +47,14 @@ const Command kCommands[] = {
      "high point) and writes the spectrum with its calibration as File -> Write does. Prints\n"
      "slope, offset and unit (default keV, at most 7 characters), or one JSON object with\n"
      "--json. A channel or energy that is no number, or two equal channels, writes nothing.\n"},
+    {"peak", cli::Peak,
+     "usage: tavlex peak FILE.dat --cursor C [--view START-END] [--json]\n"
+     "Reads a spectrum file as File -> Read does, puts the cursor on channel C (the view is the\n"
+     "whole spectrum unless given), then runs Snap Peak and, at the cursor it leaves, FWHM\n"
+     "Calic., as the window does. Prints the peak channel, its 11-channel centroid, the new\n"
+     "cursor, FWHM's peak, 5-channel centroid and width in channels ('undefined' when a\n"
+     "half-maximum crossing cannot be interpolated) and, for a calibrated file, the centroid's\n"
+     "energy and the width in energy. Exit 1 when no channel near C holds a count.\n"},
 };
 
 const char* kOverview =
@@ -57,6 +67,7 @@ const char* kOverview =
     "  render    draw a spectrum file as the window's plot, to PNG\n"
     "  acquire   run one acquisition to its preset and save it\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"
+    "  peak      snap to a peak and measure its centroid and FWHM\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n";
 

@@ -50,23 +50,35 @@ std::optional<QString> TForm1::ChooseFile(QFileDialog& dialog) {
 
 QLabel* TForm1::LabelFor(Field field) const {
   switch (field) {
-    case Field::Label1: return Label1;
-    case Field::Label2: return Label2;
-    case Field::Label3: return Label3;
-    case Field::Label7: return Label7;
-    case Field::Label8: return Label8;
-    case Field::Label9: return Label9;
-    default: return nullptr;
+    case Field::Label1:
+      return Label1;
+    case Field::Label2:
+      return Label2;
+    case Field::Label3:
+      return Label3;
+    case Field::Label7:
+      return Label7;
+    case Field::Label8:
+      return Label8;
+    case Field::Label9:
+      return Label9;
+    default:
+      return nullptr;
   }
 }
 
 QLineEdit* TForm1::EditFor(Field field) const {
   switch (field) {
-    case Field::Edit1: return Edit1;
-    case Field::Edit2: return Edit2;
-    case Field::Edit4: return Edit4;
-    case Field::FwhmVal: return FwhmVal;
-    default: return nullptr;
+    case Field::Edit1:
+      return Edit1;
+    case Field::Edit2:
+      return Edit2;
+    case Field::Edit4:
+      return Edit4;
+    case Field::FwhmVal:
+      return FwhmVal;
+    default:
+      return nullptr;
   }
 }
 
@@ -88,16 +100,37 @@ void TForm1::SetTimerEnabled(bool on) {
   else
     Timer1->stop();
 }
-bool TForm1::TimerEnabled() const { return Timer1->isActive(); }
-void TForm1::SetTimerInterval(int ms) { Timer1->setInterval(ms); }
-int TForm1::TimerInterval() const { return Timer1->interval(); }
+bool TForm1::TimerEnabled() const {
+  return Timer1->isActive();
+}
+void TForm1::SetTimerInterval(int ms) {
+  Timer1->setInterval(ms);
+}
+int TForm1::TimerInterval() const {
+  return Timer1->interval();
+}
 void TForm1::PaintBoxChanged() {
-  if (!closing_) PaintBox1->update();
+  // A repaint run by the paint request itself needs no further request.
+  if (!closing_ && !PaintBox1->Painting()) PaintBox1->update();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (state_->bitmapsAlive) Guarded(this, [this] { Edit1Click(); })();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // The toolkit may report a maximize before or after the resize it brings; whichever comes
+  // second finds the state already handled.
+  if (event->type() == QEvent::WindowStateChange && state_->bitmapsAlive &&
+      state_->resizeSeen == 1 && windowState() != shownState_)
+    Guarded(this, [this] { Edit1Click(); })();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == centralWidget() && event->type() == QEvent::Resize) AnchorRight();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
