@@ -50,35 +50,23 @@ std::optional<QString> TForm1::ChooseFile(QFileDialog& dialog) {
 
 QLabel* TForm1::LabelFor(Field field) const {
   switch (field) {
-    case Field::Label1:
-      return Label1;
-    case Field::Label2:
-      return Label2;
-    case Field::Label3:
-      return Label3;
-    case Field::Label7:
-      return Label7;
-    case Field::Label8:
-      return Label8;
-    case Field::Label9:
-      return Label9;
-    default:
-      return nullptr;
+    case Field::Label1: return Label1;
+    case Field::Label2: return Label2;
+    case Field::Label3: return Label3;
+    case Field::Label7: return Label7;
+    case Field::Label8: return Label8;
+    case Field::Label9: return Label9;
+    default: return nullptr;
   }
 }
 
 QLineEdit* TForm1::EditFor(Field field) const {
   switch (field) {
-    case Field::Edit1:
-      return Edit1;
-    case Field::Edit2:
-      return Edit2;
-    case Field::Edit4:
-      return Edit4;
-    case Field::FwhmVal:
-      return FwhmVal;
-    default:
-      return nullptr;
+    case Field::Edit1: return Edit1;
+    case Field::Edit2: return Edit2;
+    case Field::Edit4: return Edit4;
+    case Field::FwhmVal: return FwhmVal;
+    default: return nullptr;
   }
 }
 
@@ -100,15 +88,9 @@ void TForm1::SetTimerEnabled(bool on) {
   else
     Timer1->stop();
 }
-bool TForm1::TimerEnabled() const {
-  return Timer1->isActive();
-}
-void TForm1::SetTimerInterval(int ms) {
-  Timer1->setInterval(ms);
-}
-int TForm1::TimerInterval() const {
-  return Timer1->interval();
-}
+bool TForm1::TimerEnabled() const { return Timer1->isActive(); }
+void TForm1::SetTimerInterval(int ms) { Timer1->setInterval(ms); }
+int TForm1::TimerInterval() const { return Timer1->interval(); }
 void TForm1::PaintBoxChanged() {
   // A repaint run by the paint request itself needs no further request.
   if (!closing_ && !PaintBox1->Painting()) PaintBox1->update();
