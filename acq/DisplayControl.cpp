@@ -19,10 +19,6 @@ void ChannelAxisFromAnalyser(LinkContext& c) {
 
 }  // namespace
 
-bool AnalyserOwnsDisplay(const AppState& s) {
-  return s.deviceOpen == 1 && s.acquiring == 1;
-}
-
 void LogDisplay(LinkContext& c) {
   c.s.logScale = 1;
   if (!AnalyserOwnsDisplay(c.s)) {

@@ -5,11 +5,10 @@
 // takes range, cursor and scale back from the status block. Otherwise the host changes the
 // view itself and repaints (display/ViewNav.h).
 
+#include "display/ViewNav.h"
 #include "link/Protocol.h"
 
 namespace tavlex {
-
-bool AnalyserOwnsDisplay(const AppState& s);
 
 void LogDisplay(LinkContext& c);          // "LOG"
 void StepVfs(LinkContext& c, bool next);  // the VFS arrows

@@ -113,7 +113,9 @@ int ChannelAtClick(const AppState& s, int x) {
   const int w = PlotWidth(s);
   const long long dx = static_cast<long long>(x) - s.plotLeft;
   long long channel;
-  if (s.deviceOpen == 1) {
+  // Only a running analyser's status block holds its range; an idle one's may be stale (or never
+  // read since the analyser was opened), and the host's own range is the one shown.
+  if (AnalyserOwnsDisplay(s)) {
     const long long a = s.acqStatus.DisplayStart(), b = s.acqStatus.DisplayEnd();
     const long long step = (b - a + 1) / w;
     if (step != 0) {

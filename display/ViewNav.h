@@ -29,8 +29,13 @@ int MaxCountInView(const AppState& s);
 ViewRange ExpandRange(ViewRange view, int cursor, int channelSize, int width);
 ViewRange CompressRange(ViewRange view, int cursor, int channelSize, int width);
 
-// The channel under a click at x (PaintBox1 coordinates), within 0 .. channelSize - 1. While an
-// analyser is open its range comes from the status block.
+// While an acquisition runs on an open analyser, the analyser owns the display state.
+inline bool AnalyserOwnsDisplay(const AppState& s) {
+  return s.deviceOpen == 1 && s.acquiring == 1;
+}
+
+// The channel under a click at x (PaintBox1 coordinates), within 0 .. channelSize - 1. While the
+// analyser owns the display its range comes from the status block.
 int ChannelAtClick(const AppState& s, int x);
 
 // The host paths of the buttons: change the view, then redraw as the window does.

@@ -103,7 +103,7 @@ TEST(ViewNavTest, ChannelUnderAClick) {
       {0, 0, 1023, 0, 0, 1024, 600, 1023},
       {0, 0, 127, 0, 0, 4096, 118, 25},  // 4 px per channel
       {0, 100, 141, 0, 0, 4096, 18 + 11 * 12 + 5, 111},
-      // An open analyser's range comes from the status block.
+      // A running analyser's range comes from the status block.
       {1, 0, 4095, 1000, 3047, 4096, 118, 1400},
       {1, 0, 255, 100, 227, 4096, 118, 150},   // analyser expanded: host's 2 px per channel
       {1, 0, 4095, 100, 227, 4096, 118, 200},  // host compressed: at least 1 px per channel
@@ -111,6 +111,7 @@ TEST(ViewNavTest, ChannelUnderAClick) {
   Started s;
   for (const Row& r : rows) {
     s->deviceOpen = r.deviceOpen;
+    s->acquiring = r.deviceOpen;
     s->viewStart = r.viewStart;
     s->viewEnd = r.viewEnd;
     s->channelSize = r.channels;
@@ -118,6 +119,15 @@ TEST(ViewNavTest, ChannelUnderAClick) {
     s->acqStatus.SetDisplayEnd(static_cast<std::int16_t>(r.statusEnd));
     EXPECT_EQ(ChannelAtClick(*s, r.x), r.channel) << "x " << r.x << " view " << r.viewStart;
   }
+  // An open analyser that does not run: its status block may be stale; the host's range counts.
+  s->deviceOpen = 1;
+  s->acquiring = 0;
+  s->viewStart = 0;
+  s->viewEnd = 4095;
+  s->channelSize = 4096;
+  s->acqStatus.SetDisplayStart(0);
+  s->acqStatus.SetDisplayEnd(0);
+  EXPECT_EQ(ChannelAtClick(*s, 118), 800);
 }
 
 TEST(ViewNavTest, ExpandAndCompressOnTheHostRedrawAndMoveTheCursorIntoView) {
