@@ -111,7 +111,8 @@ void TForm1::CreatePlotArea(QWidget* client) {
   Label2 = MakeLabel(client, "Label2", "4095ch", 500, 330);
   // The readouts change length as they update; give them room.
   for (QLabel* l : {Label1, Label3, Label7, Label2}) l->resize(56, l->height());
-  Label8->resize(30, Label8->height());
+  // Room for "%8.2f" with its leading blanks.
+  Label8->resize(40, Label8->height());
   Label9->resize(34, Label9->height());
 }
 
