@@ -46,7 +46,8 @@ TEST(PeakTest, SnapPeakFindsTheHighestChannelAndRoundsItsCentroid) {
       // (1022 x 50 + 1023 x 100) / 150.
       {"at the last channel", 1022, {50, 100, 900000, 900000}, 1020, 1024, 1023, 1022.6667f, 1023},
       // Partial sums in single precision: 2^24 + 1 is held as 2^24, and the moment rounds up
-      // by 128 twice, so the centroid is 2 ulps above 100 (the exact quotient is 100.00000006).
+      // at both steps (floats are 128 apart there), so the centroid is 2 ulps above 100; the
+      // exact quotient is 100.00000006.
       {"single precision", 100, {16777217, 1}, 100, 4096, 100, 100.0f + 0x1p-16f, 100},
   };
   for (const Row& r : rows) {
