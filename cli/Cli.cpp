@@ -38,11 +38,13 @@ const Command kCommands[] = {
      "usage: tavlex render FILE.dat OUT.png [--view START-END] [--cursor C]\n"
      "                     [--log | --linear STEP] [--large]\n"
      "                     [--roi I:LOW:HIGH[:LABEL[:0xBBGGRR]]]...\n"
+     "                     [--expand N] [--compress N]\n"
      "Reads a spectrum file and writes the plot as the window shows it (530 x 320 pixels,\n"
      "1050 x 620 with --large) as a PNG. STEP is the full-scale step 1..22 (1 = 100 counts,\n"
      "13 = 1M, 22 = 1B); a region is switched on with its label (default Xx-NN) and colour\n"
      "(default blue, 0xFF0000 in 0xBBGGRR). The view and cursor must lie inside the file's\n"
-     "channels.\n"},
+     "channels. After the other options, --expand presses '<< >>' N times around the cursor,\n"
+     "then --compress '>> <<' N times, as the window does.\n"},
     {"acquire", cli::Acquire,
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
@@ -74,6 +76,14 @@ const Command kCommands[] = {
      "or OUT's extension. With several inputs, or when OUT is a folder, each file goes into the\n"
      "folder under its own base name with the format's extension. A file that was there is\n"
      "replaced only once the new one is written whole.\n"},
+    {"peak", cli::Peak,
+     "usage: tavlex peak FILE.dat --cursor C [--view START-END] [--json]\n"
+     "Reads a spectrum file as File -> Read does, puts the cursor on channel C (the view is the\n"
+     "whole spectrum unless given), then runs Snap Peak and, at the cursor it leaves, FWHM\n"
+     "Calic., as the window does. Prints the peak channel, its 11-channel centroid, the new\n"
+     "cursor, FWHM's peak, 5-channel centroid and width in channels ('undefined' when a\n"
+     "half-maximum crossing cannot be interpolated) and, for a calibrated file, the centroid's\n"
+     "energy and the width in energy. Exit 1 when no channel near C holds a count.\n"},
 };
 
 const char* kOverview =
@@ -87,6 +97,7 @@ const char* kOverview =
     "  acquire   run one acquisition to its preset and save it\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"
     "  export    write spectrum files as .msa, .mca, .spe or .csv for other programs\n"
+    "  peak      snap to a peak and measure its centroid and FWHM\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
     "\n"

@@ -31,6 +31,7 @@ int Render(const Args& args);
 int Acquire(const Args& args);
 int Calibrate(const Args& args);
 int Export(const Args& args);
+int Peak(const Args& args);
 
 // "tavlex: " + text on stderr.
 void Complain(const std::string& text);

@@ -10,6 +10,7 @@
 #include "cli/Session.h"
 #include "display/Plot.h"
 #include "display/ViewCommands.h"
+#include "display/ViewNav.h"
 #include "files/SafeWrite.h"
 
 namespace tavlex::cli {
@@ -30,6 +31,7 @@ struct RenderOptions {
   int linearStep = 0;  // 0 = logarithmic
   bool large = false;
   std::vector<RoiOption> rois;
+  int expand = 0, compress = 0;  // presses of "<< >>" and ">> <<" after the other options
 };
 
 bool ParseRange(const std::string& text, int& a, int& b) {
@@ -87,6 +89,10 @@ int Parse(const Args& args, RenderOptions& o) {
     } else if (a == "--linear") {
       if (!value(v) || !TryStrToInt(v, o.linearStep) || o.linearStep < 1 || o.linearStep > 22)
         return UsageError("render", "--linear needs a full-scale step 1-22");
+    } else if (a == "--expand" || a == "--compress") {
+      int& n = a == "--expand" ? o.expand : o.compress;
+      if (!value(v) || !TryStrToInt(v, n) || n < 0 || n > 100)
+        return UsageError("render", a + " needs a number of presses 0-100");
     } else if (a == "--large") {
       o.large = true;
     } else if (a == "--roi") {
@@ -153,6 +159,8 @@ int Render(const Args& args) {
   view.linearStep = o.linearStep;
   for (const RoiOption& r : o.rois) view.rois.push_back({r.index, r.low, r.high, r.label, r.colour});
   ApplyViewSettings(s, session.Window(), view);
+  for (int i = 0; i < o.expand; ++i) ExpandLocal(s, session.Window());
+  for (int i = 0; i < o.compress; ++i) CompressLocal(s, session.Window());
   if (const std::string why = SavePng(s.paintBox, o.out, o.in); !why.empty()) {
     Complain(o.out + ": " + why);
     return kExitFailure;

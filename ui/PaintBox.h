@@ -3,6 +3,7 @@
 // reports mouse presses; composing happens in display/.
 
 #include <QWidget>
+#include <functional>
 
 #include "app/AppState.h"
 
@@ -12,6 +13,10 @@ class PaintBoxWidget : public QWidget {
   Q_OBJECT
  public:
   PaintBoxWidget(const AppState& state, QWidget* parent);
+  // Runs on every paint request of the toolkit before the picture is shown, so that the
+  // spectrum is composed afresh after a layout change or an uncovering.
+  void SetPaintHandler(std::function<void()> handler) { paintHandler_ = std::move(handler); }
+  bool Painting() const { return painting_; }
 
  signals:
   void mouseDown(Qt::MouseButton button, int x, int y);
@@ -22,6 +27,8 @@ class PaintBoxWidget : public QWidget {
 
  private:
   const AppState& state_;
+  std::function<void()> paintHandler_;
+  bool painting_ = false;
 };
 
 // The up-down arrows of the VFS group: a position of their own, 1 to 22, wrapping around; each

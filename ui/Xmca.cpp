@@ -92,12 +92,27 @@ bool TForm1::TimerEnabled() const { return Timer1->isActive(); }
 void TForm1::SetTimerInterval(int ms) { Timer1->setInterval(ms); }
 int TForm1::TimerInterval() const { return Timer1->interval(); }
 void TForm1::PaintBoxChanged() {
-  if (!closing_) PaintBox1->update();
+  // A repaint run by the paint request itself needs no further request.
+  if (!closing_ && !PaintBox1->Painting()) PaintBox1->update();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (state_->bitmapsAlive) Guarded(this, [this] { Edit1Click(); })();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // The toolkit may report a maximize before or after the resize it brings; whichever comes
+  // second finds the state already handled.
+  if (event->type() == QEvent::WindowStateChange && state_->bitmapsAlive &&
+      state_->resizeSeen == 1 && windowState() != shownState_)
+    Guarded(this, [this] { Edit1Click(); })();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == centralWidget() && event->type() == QEvent::Resize) AnchorRight();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {

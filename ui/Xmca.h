@@ -181,7 +181,9 @@ class TForm1 : public QMainWindow, public MainWindowPort {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
@@ -194,6 +196,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void ConnectHandlers();
   QLabel* LabelFor(Field field) const;
   QLineEdit* EditFor(Field field) const;
+  // Keeps the controls right of the plot at their distance from the client area's right edge.
+  void AnchorRight();
 
   std::unique_ptr<AppState> state_;
   Driver& driver_;
@@ -202,6 +206,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   TMcaAbout* mcaAbout_ = nullptr;
   FileChooser fileChooser_;
   bool closing_ = false;
+  // The window state the last resize was handled in: a maximize or a restore is a change of it.
+  Qt::WindowStates shownState_ = Qt::WindowNoState;
 };
 
 }  // namespace tavlex

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include "acq/DisplayControl.h"
 #include "analysis/Calibration.h"
+#include "analysis/Peak.h"
 #include "ui/WidgetText.h"
 #include "ui/Xmca.h"
 
@@ -38,7 +40,13 @@ void TForm1::EngCalibClick() {
   ExecCalib(*state_, *this, CalibTexts{low, high, lowEnergy, highEnergy, unit});
 }
 
-void TForm1::SnapPeakClick() {}
-void TForm1::FWHMClick() {}
+void TForm1::SnapPeakClick() {
+  LinkContext link{*state_, *this, driver_, clock_};
+  SnapPeakAndSend(link);
+}
+
+void TForm1::FWHMClick() {
+  FwhmCommand(*state_, *this);
+}
 
 }  // namespace tavlex

@@ -53,6 +53,10 @@ QWidget* MakePage(QTabWidget* tabs, const char* name, const char* caption) {
 }
 
 // The tabs of the two narrow page controls must fit their 169-pixel width without scrolling.
+// Width of the client area as the window is designed; the right-hand controls keep their
+// distance from its right edge.
+constexpr int kDesignWidth = 754;
+
 constexpr const char* kCompactTabs = "QTabBar::tab { padding: 2px 4px; margin: 0px; }";
 
 QIcon Swatch(Colour c) {
@@ -66,7 +70,9 @@ QIcon Swatch(Colour c) {
 void TForm1::CreateControls() {
   auto* client = new QWidget(this);
   client->setObjectName("ClientArea");
-  client->setFixedSize(754, 462);
+  // The window can be resized and maximized; the design size is the smallest.
+  client->setMinimumSize(kDesignWidth, 462);
+  client->installEventFilter(this);
   client->setAutoFillBackground(true);
   setCentralWidget(client);
   CreatePlotArea(client);
@@ -77,6 +83,17 @@ void TForm1::CreateControls() {
   Edit1->setReadOnly(true);
   CreateMenus();
   CreateNonVisual();
+  PaintBox1->SetPaintHandler([this] { PaintBox1Paint(); });
+}
+
+void TForm1::AnchorRight() {
+  if (!AXFM || !Edit1) return;
+  const int shift = centralWidget()->width() - kDesignWidth;
+  const struct {
+    QWidget* w;
+    int left;
+  } anchored[] = {{AXFM, 562}, {Panel1, 562}, {PageControl1, 562}, {Edit1, 562}};
+  for (const auto& a : anchored) a.w->move(a.left + shift, a.w->y());
 }
 
 void TForm1::CreatePlotArea(QWidget* client) {
@@ -94,7 +111,8 @@ void TForm1::CreatePlotArea(QWidget* client) {
   Label2 = MakeLabel(client, "Label2", "4095ch", 500, 330);
   // The readouts change length as they update; give them room.
   for (QLabel* l : {Label1, Label3, Label7, Label2}) l->resize(56, l->height());
-  Label8->resize(30, Label8->height());
+  // Room for "%8.2f" with its leading blanks.
+  Label8->resize(40, Label8->height());
   Label9->resize(34, Label9->height());
 }
 
