@@ -45,6 +45,14 @@ const Command kCommands[] = {
      "high point) and writes the spectrum with its calibration as File -> Write does. Prints\n"
      "slope, offset and unit (default keV, at most 7 characters), or one JSON object with\n"
      "--json. A channel or energy that is no number, or two equal channels, writes nothing.\n"},
+    {"fit", cli::Fit,
+     "usage: tavlex fit SAMPLE.dat TABLE.ref [--json]\n"
+     "Reads a spectrum file as File -> Read does, loads the standards table and its standards'\n"
+     "spectra (from the table's folder) as Load Std does, and fits the spectrum as MLSQ Fit\n"
+     "does. Prints one line per active standard: slot, element, K-ratio +/- its uncertainty\n"
+     "(3 sigma, per cent) and the weight per cent (K-ratio x cf); or one JSON object with\n"
+     "--json. Fails on a missing spectrum file, a table without active standards or a\n"
+     "singular fit.\n"},
 };
 
 const char* kOverview =
@@ -57,6 +65,7 @@ const char* kOverview =
     "  render    draw a spectrum file as the window's plot, to PNG\n"
     "  acquire   run one acquisition to its preset and save it\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"
+    "  fit       quantify a spectrum file against a standards table\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n";
 
@@ -76,7 +85,9 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }  // namespace
 
 namespace cli {
-void Complain(const std::string& text) { std::fprintf(stderr, "tavlex: %s\n", text.c_str()); }
+void Complain(const std::string& text) {
+  std::fprintf(stderr, "tavlex: %s\n", text.c_str());
+}
 
 int UsageError(const std::string& command, const std::string& text) {
   Complain(command + ": " + text + " (see tavlex " + command + " --help)");
@@ -114,6 +125,8 @@ int RunCommandLine(int argc, char** argv) {
   return command->run(args);
 }
 
-const char* CommandLineOverview() { return kOverview; }
+const char* CommandLineOverview() {
+  return kOverview;
+}
 
 }  // namespace tavlex

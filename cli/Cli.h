@@ -28,6 +28,7 @@ int Dump(const Args& args);
 int Render(const Args& args);
 int Acquire(const Args& args);
 int Calibrate(const Args& args);
+int Fit(const Args& args);
 
 // "tavlex: " + text on stderr.
 void Complain(const std::string& text);
