@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QProcess>
 #include <QStringList>
 
@@ -136,6 +138,18 @@ TEST_F(FitTest, NegativeKRatiosAreKept) {
   EXPECT_FLOAT_EQ(Slot(0).KRatio(), -50.0f);
 }
 
+TEST_F(FitTest, ALongerEarlierSampleLeavesNothingBehind) {
+  ASSERT_EQ(LoadTable({{0, "fe.dat", "Fe", 480, 530, Spike(1024, 500, 100)}}), 1);
+  EXPECT_EQ(FitSample(std::vector<std::int32_t>(4096, 1000)), FitStatus::Fitted);
+  EXPECT_EQ(FitSample(Spike(1024, 500, 100)), FitStatus::Fitted);
+  EXPECT_EQ(f.dm->sampleChannels, 1024);
+  const auto& counts = f.dm->sampleCounts;
+  EXPECT_TRUE(std::all_of(counts + 1024, counts + kMaxChannels, [](int c) { return c == 0; }));
+  EXPECT_TRUE(std::all_of(f.dm->sampleFiltered + 1024, f.dm->sampleFiltered + kMaxChannels,
+                          [](double v) { return v == 0.0; }));
+  EXPECT_FLOAT_EQ(Slot(0).KRatio(), 100.0f);
+}
+
 struct StopRow {
   const char* what;
   std::vector<FitTest::Std> stds;
@@ -154,6 +168,11 @@ TEST_F(FitTest, FitsThatStopLeaveTheKRatios) {
        "Error ! MLSQ Singular"},
       {"no signal in range",
        {{0, "a.dat", "Fe", 480, 530, spike}, {1, "c.dat", "Cu", 600, 650, spike}},
+       1024,
+       FitStatus::Singular,
+       "Error ! MLSQ Singular"},
+      {"proportional standards",
+       {{0, "a.dat", "Fe", 480, 530, spike}, {1, "d.dat", "Fe", 480, 530, Spike(1024, 500, 300)}},
        1024,
        FitStatus::Singular,
        "Error ! MLSQ Singular"},
