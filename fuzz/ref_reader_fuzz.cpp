@@ -39,10 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(dm.table[dm.activeSlot[k]].FitOn() == 1);
     Require(dm.activeStandards[k].SpecFileName().size() <= 32);
     Require(dm.activeStandards[k].ElementName().size() <= 8);
-    // Each standard's reference: the table's own bytes as counts, so ranges and spectra vary.
-    for (int j = 0; j < kMaxChannels; ++j) dm.scratchCounts[j] = j < int(size) ? data[j] : 0;
-    FilterSpectrum(dm.scratchCounts, kMaxChannels, dm.referenceSpectra[k]);
   }
+  // The references: the input's own bytes as counts, filtered once and shared by every standard,
+  // so that the ranges decide what the fit sees.
+  for (int j = 0; j < kMaxChannels; ++j)
+    dm.scratchCounts[j] = j < static_cast<int>(size) ? data[j] : 0;
+  FilterSpectrum(dm.scratchCounts, kMaxChannels, dm.scratchFiltered);
+  for (int k = 0; k < dm.activeCount; ++k)
+    std::memcpy(dm.referenceSpectra[k], dm.scratchFiltered, sizeof dm.scratchFiltered);
   // The sample is the bytes after the table, as many channels as the last byte says.
   const int channels = size ? (data[size - 1] % 9) * 512 : 0;
   for (int j = 0; j < kMaxChannels; ++j) {
