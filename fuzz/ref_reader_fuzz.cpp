@@ -40,19 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(dm.activeStandards[k].SpecFileName().size() <= 32);
     Require(dm.activeStandards[k].ElementName().size() <= 8);
   }
-  // The references: the input's own bytes as counts, filtered once and shared by every standard,
-  // so that the ranges decide what the fit sees.
-  for (int j = 0; j < kMaxChannels; ++j)
-    dm.scratchCounts[j] = j < static_cast<int>(size) ? data[j] : 0;
-  FilterSpectrum(dm.scratchCounts, kMaxChannels, dm.scratchFiltered);
-  for (int k = 0; k < dm.activeCount; ++k)
-    std::memcpy(dm.referenceSpectra[k], dm.scratchFiltered, sizeof dm.scratchFiltered);
   // The sample is the bytes after the table, as many channels as the last byte says.
   const int channels = size ? (data[size - 1] % 9) * 512 : 0;
   for (int j = 0; j < kMaxChannels; ++j) {
     const std::size_t at = kRefFileSize + static_cast<std::size_t>(j);
     dm.sampleCounts[j] = j < channels && at < size ? data[at] : 0;
   }
+  // The references: the input's own bytes as counts, filtered once and shared by every standard,
+  // so that the ranges decide what the fit sees. The fit looks no further than the sample's
+  // channels.
+  for (int j = 0; j < kMaxChannels; ++j)
+    dm.scratchCounts[j] = j < static_cast<int>(size) ? data[j] : 0;
+  FilterSpectrum(dm.scratchCounts, channels, dm.scratchFiltered);
+  for (int k = 0; k < dm.activeCount; ++k)
+    std::memcpy(dm.referenceSpectra[k], dm.scratchFiltered, sizeof dm.scratchFiltered);
   dm.sampleChannels = channels;
   std::uint8_t before[kStandardSlots][4];
   for (int i = 0; i < kStandardSlots; ++i)
