@@ -84,6 +84,14 @@ const Command kCommands[] = {
      "cursor, FWHM's peak, 5-channel centroid and width in channels ('undefined' when a\n"
      "half-maximum crossing cannot be interpolated) and, for a calibrated file, the centroid's\n"
      "energy and the width in energy. Exit 1 when no channel near C holds a count.\n"},
+    {"fit", cli::Fit,
+     "usage: tavlex fit SAMPLE.dat TABLE.ref [--json]\n"
+     "Reads a spectrum file as File -> Read does, loads the standards table and its standards'\n"
+     "spectra (from the table's folder) as Load Std does, and fits the spectrum as MLSQ Fit\n"
+     "does. Prints one line per active standard: slot, element, K-ratio +/- its uncertainty\n"
+     "(3 sigma, per cent) and the weight per cent (K-ratio x cf); or one JSON object with\n"
+     "--json. Fails on a missing spectrum file, a table without active standards or a\n"
+     "singular fit.\n"},
 };
 
 const char* kOverview =
@@ -98,6 +106,7 @@ const char* kOverview =
     "  calibrate calibrate a spectrum file's energy on two points\n"
     "  export    write spectrum files as .msa, .mca, .spe or .csv for other programs\n"
     "  peak      snap to a peak and measure its centroid and FWHM\n"
+    "  fit       quantify a spectrum file against a standards table\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
     "\n"
@@ -127,7 +136,9 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }  // namespace
 
 namespace cli {
-void Complain(const std::string& text) { std::fprintf(stderr, "tavlex: %s\n", text.c_str()); }
+void Complain(const std::string& text) {
+  std::fprintf(stderr, "tavlex: %s\n", text.c_str());
+}
 
 int UsageError(const std::string& command, const std::string& text) {
   Complain(command + ": " + text + " (see tavlex " + command + " --help)");
@@ -174,6 +185,8 @@ int RunCommandLine(int argc, char** argv) {
   return cli::WithStdout(command->run(args));
 }
 
-const char* CommandLineOverview() { return kOverview; }
+const char* CommandLineOverview() {
+  return kOverview;
+}
 
 }  // namespace tavlex

@@ -32,6 +32,7 @@ int Acquire(const Args& args);
 int Calibrate(const Args& args);
 int Export(const Args& args);
 int Peak(const Args& args);
+int Fit(const Args& args);
 
 // "tavlex: " + text on stderr.
 void Complain(const std::string& text);

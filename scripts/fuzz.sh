@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the .dat reader's libFuzzer target with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-fuzz/ and runs it on the seed corpus.
-# Usage: scripts/fuzz.sh [seconds]   (default 60)
+# Builds the libFuzzer targets of the .dat and .ref readers with clang (AddressSanitizer and
+# UndefinedBehaviorSanitizer) in build-fuzz/ and runs each on its seed corpus.
+# Usage: scripts/fuzz.sh [seconds]   (default 60, shared: .dat the larger part, .ref the rest)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -13,11 +13,18 @@ command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ not found" >&2; exit 1
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAVLEX_FUZZ=ON \
   -DTAVLEX_TESTS=OFF -DTAVLEX_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target dat_reader_fuzz -- -j2
+cmake --build build-fuzz --target dat_reader_fuzz ref_reader_fuzz -- -j2
 
 # The fuzzer adds what it finds to its first folder; the kept seeds stay as they are.
-mkdir -p build-fuzz/corpus
+mkdir -p build-fuzz/corpus build-fuzz/corpus-ref
 cp fuzz/corpus/* build-fuzz/corpus/
+cp fuzz/corpus-ref/* build-fuzz/corpus-ref/
+ref_seconds=$((seconds / 3))
+dat_seconds=$((seconds - ref_seconds))
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 build-fuzz/fuzz/dat_reader_fuzz \
-  -max_total_time="$seconds" -max_len=40000 -len_control=0 -print_final_stats=1 \
+  -max_total_time="$dat_seconds" -max_len=40000 -len_control=0 -print_final_stats=1 \
   -artifact_prefix=build-fuzz/ build-fuzz/corpus
+# Each input runs a fit over 4096 channels: a table and a sample are all it needs.
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 build-fuzz/fuzz/ref_reader_fuzz \
+  -max_total_time="$ref_seconds" -max_len=6200 -len_control=0 -print_final_stats=1 \
+  -artifact_prefix=build-fuzz/ref- build-fuzz/corpus-ref

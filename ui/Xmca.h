@@ -46,7 +46,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   const AppState& State() const { return *state_; }
   Driver& LinkDriver() { return driver_; }
   Clock& LinkClock() { return clock_; }
-  void SetDataModule(TDmSMTX* dm) { dmSmtx_ = dm; }
+  // Gives the standards commands their data module and its two file dialogs.
+  void SetDataModule(TDmSMTX* dm);
   TDmSMTX* DataModule() const { return dmSmtx_; }
   void SetAboutBox(TMcaAbout* about) { mcaAbout_ = about; }
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
@@ -173,6 +174,9 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   QFileDialog *OpenDialog1 = nullptr, *SaveDialog1 = nullptr, *SaveDialog2 = nullptr,
               *SxfmDataDialog = nullptr;
   QObject* PrinterSetupDialog1 = nullptr;
+  // The standards data module's dialogs (OpenDialog1, SaveDialog1 inside DmSMTX).
+  QWidget* DmSMTX = nullptr;
+  QFileDialog *StdOpenDialog = nullptr, *StdSaveDialog = nullptr;
   // Menu items
   QMenu *File1 = nullptr, *Config1 = nullptr, *Connect1 = nullptr, *Help1 = nullptr;
   QAction *Read1 = nullptr, *Write2 = nullptr, *Write1 = nullptr, *SetupPrint = nullptr,

@@ -1,0 +1,137 @@
+#pragma once
+// Standards tables and spectrum files built from the record layout itself (offsets written out
+// here, never taken from the program's accessors or writer), in a temporary folder.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/MainWindowPort.h"
+#include "standards/Smtxlib.h"
+
+namespace tavlex::test {
+
+// Offsets of the 128-byte record.
+enum RefAt : int {
+  kSpecFileAt = 0,
+  kElementAt = 32,
+  kFitOnAt = 40,
+  kRoiLowAt = 44,
+  kRoiHighAt = 48,
+  kCfAt = 76,
+  kKRatioAt = 80,
+  kChemAt = 84,
+  kKErrorAt = 112,
+  kRecordSize = 128,
+  kTableSize = 2048,
+};
+
+inline void PutLE32(QByteArray& b, int at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+inline void PutF(QByteArray& b, int at, float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, 4);
+  PutLE32(b, at, u);
+}
+inline void PutText(QByteArray& b, int at, const char* text) {
+  for (std::size_t i = 0; i <= std::strlen(text); ++i) b[at + int(i)] = text[i];
+}
+
+struct RefSlot {
+  const char* file;
+  const char* element;
+  int fitOn, low, high;
+  float cf = 1.0f, kRatio = 0.0f, chem = 0.0f, kError = 0.0f;
+};
+
+// A table file: every slot empty as a new table has it, except the given ones.
+inline QByteArray RefBytes(const std::vector<std::pair<int, RefSlot>>& records) {
+  QByteArray b(kTableSize, '\0');
+  for (int i = 0; i < 16; ++i) {
+    PutText(b, i * kRecordSize + kSpecFileAt, "       ");
+    PutText(b, i * kRecordSize + kElementAt, "     ");
+    PutF(b, i * kRecordSize + kCfAt, 1.0f);
+  }
+  for (const auto& [slot, r] : records) {
+    const int at = slot * kRecordSize;
+    PutText(b, at + kSpecFileAt, r.file);
+    PutText(b, at + kElementAt, r.element);
+    PutLE32(b, at + kFitOnAt, std::uint32_t(r.fitOn));
+    PutLE32(b, at + kRoiLowAt, std::uint32_t(r.low));
+    PutLE32(b, at + kRoiHighAt, std::uint32_t(r.high));
+    PutF(b, at + kCfAt, r.cf);
+    PutF(b, at + kKRatioAt, r.kRatio);
+    PutF(b, at + kChemAt, r.chem);
+    PutF(b, at + kKErrorAt, r.kError);
+  }
+  return b;
+}
+
+// A spectrum file: the 1024-byte header (channel size at 54) and the counts.
+inline QByteArray DatBytes(const std::vector<std::int32_t>& counts) {
+  QByteArray b(1024 + 4 * int(counts.size()), '\0');
+  b[54] = static_cast<char>(counts.size() & 0xFF);
+  b[55] = static_cast<char>((counts.size() >> 8) & 0xFF);
+  PutF(b, 64, 1.0f);
+  for (std::size_t i = 0; i < counts.size(); ++i) PutLE32(b, 1024 + 4 * int(i), counts[i]);
+  return b;
+}
+
+// A peak of `height` counts at `centre` (Gaussian, sigma in channels) over a flat `base`.
+inline std::vector<std::int32_t> Peak(int channels, int centre, double height, double sigma,
+                                      int base = 0) {
+  std::vector<std::int32_t> c(channels, base);
+  for (int i = 0; i < channels; ++i) {
+    const double d = (i - centre) / sigma;
+    c[i] += static_cast<std::int32_t>(height * std::exp(-0.5 * d * d) + 0.5);
+  }
+  return c;
+}
+
+inline std::vector<std::int32_t> Spike(int channels, int at, std::int32_t value) {
+  std::vector<std::int32_t> c(channels, 0);
+  c[at] = value;
+  return c;
+}
+
+inline QByteArray ReadBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A folder for tables and spectra, and a data module loading from it.
+struct StdFolder {
+  QTemporaryDir dir;
+  std::unique_ptr<TDmSMTX> dm = std::make_unique<TDmSMTX>();
+
+  QString PathOf(const QString& name) const { return dir.filePath(name); }
+  std::string Path8(const QString& name) const {
+    return QFile::encodeName(PathOf(name)).toStdString();
+  }
+  void Write(const QString& name, const QByteArray& bytes) const {
+    QFile f(PathOf(name));
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+  }
+  void WriteDat(const QString& name, const std::vector<std::int32_t>& counts) const {
+    Write(name, DatBytes(counts));
+  }
+  int Load(const QString& table) { return dm->LoadStandardsFrom(Path8(table)); }
+};
+
+// The program state after the main window's construction, with a headless window.
+struct StdHeadless {
+  std::unique_ptr<AppState> s = std::make_unique<AppState>();
+  HeadlessWindow w;
+  StdHeadless() { ConstructState(*s, w); }
+};
+
+}  // namespace tavlex::test
