@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "files/FileAccess.h"
 #include "files/SafeWrite.h"
 
 namespace tavlex {
@@ -100,8 +101,8 @@ int TDmSMTX::LoadStandardsFrom(std::string_view path) {
   SplitTablePath(path, tableDirectory, name);
   tableLabel = "  [  " + name + "  ]";
   failedStandard_ = -1;
-  QFile file(FileNameFromPath(path));
-  if (!file.open(QIODevice::ReadOnly)) {
+  QFile file;
+  if (OpenInputFile(path, file) != PathProblem::None) {
     lastLoad_ = LoadStatus::CannotOpenTable;
     return 0;
   }
@@ -123,8 +124,8 @@ int TDmSMTX::LoadStandardsFrom(std::string_view path) {
 // Reads one standard's spectrum file into the scratch counts and its filtered values into entry
 // k of referenceSpectra. Returns the channels used, 0 when the file can't be used.
 int TDmSMTX::ReadReference(int k, std::string_view path) {
-  QFile file(FileNameFromPath(path));
-  if (!file.open(QIODevice::ReadOnly)) return 0;
+  QFile file;
+  if (OpenInputFile(path, file) != PathProblem::None) return 0;
   char header[1024];
   if (ReadFully(file, header, sizeof header) < static_cast<std::int64_t>(sizeof header)) return 0;
   // The filter looks past the end of a short spectrum: those channels must be empty, not what an
