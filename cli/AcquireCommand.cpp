@@ -16,6 +16,7 @@
 #include "acq/Xmca1.h"
 #include "app/Convert.h"
 #include "cli/Cli.h"
+#include "cli/Interrupt.h"
 #include "cli/Session.h"
 #include "files/SpectrumFile.h"
 #include "link/Backends.h"
@@ -23,53 +24,6 @@
 
 namespace tavlex::cli {
 namespace {
-
-// The number of the signal that asked the run to end, 0 while none did.
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int signal) {
-  interrupted = signal;
-}
-
-// Ctrl-C, a terminal that closes and a system that shuts down all end a run the same way: the
-// analyser is stopped and what was acquired is saved. Restored when the command ends.
-class InterruptHandlers {
- public:
-  InterruptHandlers() {
-    interrupted = 0;
-    struct sigaction on = {};
-    on.sa_handler = OnInterrupt;
-    sigemptyset(&on.sa_mask);
-    // Driver calls in progress carry on; the loop looks at the flag every tick.
-    on.sa_flags = SA_RESTART;
-    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &on, &old_[i]);
-  }
-  ~InterruptHandlers() {
-    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &old_[i], nullptr);
-  }
-  InterruptHandlers(const InterruptHandlers&) = delete;
-  InterruptHandlers& operator=(const InterruptHandlers&) = delete;
-
- private:
-  static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction old_[3];
-};
-
-std::string InterruptName() {
-  switch (interrupted) {
-    case SIGINT:
-      return "Ctrl-C";
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGHUP:
-      return "SIGHUP";
-  }
-  return "a signal";
-}
-
-int NotStarted() {
-  Complain("interrupted by " + InterruptName() + " before the run started; nothing was measured");
-  return kExitInterrupted;
-}
 
 struct AcquireOptions {
   std::string out;

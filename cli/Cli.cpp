@@ -59,6 +59,16 @@ const Command kCommands[] = {
      "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
      "sequence; --sim-unplug-after S pulls its cable S seconds into the run, to see (or test)\n"
      "what a lost analyser does: the run ends, what was acquired is saved, the exit status is 1.\n"},
+    {"scan", cli::Scan,
+     "usage: tavlex scan PREFIX --scans N [--scan-time SECONDS] [--memory 512|1024|2048]\n"
+     "                   [--refresh MS] [--driver=sim|d2xx|ftdi | --simulate] [--seed N]\n"
+     "Opens the analyser, sends the setup as the SXFM SetUp dialog's OK does (memory of two\n"
+     "banks, default 2048 channels; scan time, default 1.0 s, in 0.1 s steps; refresh, default\n"
+     "100 ms), clears, starts, and runs the SXFM tab's scan loop until N scans have finished,\n"
+     "then aborts. Each finished scan is saved as PREFIX-0001.dat, PREFIX-0002.dat, ... and\n"
+     "PREFIX.csv gets one line per scan: scan,real_s,events,kcps. Nothing is measured when one\n"
+     "of these files is already there or cannot be written. Ctrl-C, SIGTERM and SIGHUP abort\n"
+     "the scans and keep those already saved (exit status 130).\n"},
     {"calibrate", cli::Calibrate,
      "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
      "                        [--json]\n"
@@ -103,6 +113,7 @@ const char* kOverview =
     "  dump      write the ASCII dump of a spectrum file\n"
     "  render    draw a spectrum file as the window's plot, to PNG\n"
     "  acquire   run one acquisition to its preset and save it\n"
+    "  scan      run a series of SXFM scans and save each one\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"
     "  export    write spectrum files as .msa, .mca, .spe or .csv for other programs\n"
     "  peak      snap to a peak and measure its centroid and FWHM\n"

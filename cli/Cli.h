@@ -29,6 +29,7 @@ int Info(const Args& args);
 int Dump(const Args& args);
 int Render(const Args& args);
 int Acquire(const Args& args);
+int Scan(const Args& args);
 int Calibrate(const Args& args);
 int Export(const Args& args);
 int Peak(const Args& args);

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <QDateTime>
+
 #include <cstdio>
 #include <cstring>
 
@@ -72,6 +74,13 @@ FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_vie
   const double live =
       s.realTime - events * static_cast<double>(s.mcaSetup.deadTimePerEvent) * 0.00001;
   s.liveTime = live < 0 ? 0 : static_cast<int>(live);
+  // Each scan's file says when it was measured.
+  const QDateTime now = QDateTime::currentDateTime();
+  s.currentHeader.SetDate(
+      {static_cast<std::int16_t>(now.date().year()), static_cast<std::int16_t>(now.date().month()),
+       static_cast<std::int16_t>(now.date().day()), static_cast<std::int16_t>(now.time().hour()),
+       static_cast<std::int16_t>(now.time().minute()),
+       static_cast<std::int16_t>(now.time().second())});
   return WriteSpectrumFile(s, window, path);
 }
 

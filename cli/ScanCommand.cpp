@@ -1,0 +1,224 @@
+// tavlex scan: a series of SXFM scans run by the window's own scan tick, each finished scan saved
+// as PREFIX-0001.dat, ... and one line per scan in PREFIX.csv.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "acq/Acquisition.h"
+#include "acq/Dlgsxfm.h"
+#include "app/Convert.h"
+#include "cli/Cli.h"
+#include "cli/Interrupt.h"
+#include "cli/Session.h"
+#include "files/SafeWrite.h"
+#include "files/SpectrumFile.h"
+#include "link/Backends.h"
+#include "link/SimAnalyser.h"
+
+namespace tavlex::cli {
+namespace {
+
+struct ScanOptions {
+  std::string prefix;
+  int scans = 0;
+  int presetSteps = 10;  // 100 ms steps
+  int memory = 2048;
+  int refreshMs = 100;
+  std::string driver;
+  bool hasSeed = false;
+  std::uint64_t seed = 0;
+};
+
+int Parse(const Args& args, ScanOptions& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    auto value = [&](std::string& to) {
+      if (i + 1 >= args.size()) return false;
+      to = args[++i];
+      return true;
+    };
+    double seconds = 0;
+    int seed = 0;
+    if (a == "--scans") {
+      if (!value(v) || !TryStrToInt(v, o.scans) || o.scans < 1 || o.scans > 9999)
+        return UsageError("scan", "--scans needs a number of scans, 1 to 9999");
+    } else if (a == "--scan-time") {
+      // The analyser counts a scan's preset in 100 ms steps.
+      if (!value(v) || !TryStrToFloat(v, seconds) || !(seconds >= 0.1 && seconds <= 1e6))
+        return UsageError("scan", "--scan-time needs seconds, 0.1 or more");
+      o.presetSteps = static_cast<int>(std::lround(seconds * 10));
+    } else if (a == "--memory") {
+      if (!value(v) || !TryStrToInt(v, o.memory) ||
+          (o.memory != 512 && o.memory != 1024 && o.memory != 2048))
+        return UsageError("scan", "--memory needs 512, 1024 or 2048");
+    } else if (a == "--refresh") {
+      if (!value(v) || !TryStrToInt(v, o.refreshMs) || o.refreshMs < kShortestRefreshMs)
+        return UsageError("scan", "--refresh needs milliseconds, 10 or more");
+    } else if (a == "--simulate") {
+      o.driver = "sim";
+    } else if (a.rfind("--driver=", 0) == 0) {
+      o.driver = a.substr(9);
+    } else if (a == "--seed") {
+      if (!value(v) || !TryStrToInt(v, seed) || seed < 0)
+        return UsageError("scan", "--seed needs a whole number, 0 or more");
+      o.hasSeed = true;
+      o.seed = static_cast<std::uint64_t>(seed);
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError("scan", "unknown option " + a);
+    } else if (o.prefix.empty()) {
+      o.prefix = a;
+    } else {
+      return UsageError("scan", "more than one prefix named");
+    }
+  }
+  if (o.prefix.empty()) return UsageError("scan", "no PREFIX named");
+  if (o.scans == 0) return UsageError("scan", "--scans is required");
+  return 0;
+}
+
+// Nothing is measured unless every file of the series can be written and none is there yet.
+int CheckOutputs(const ScanOptions& o) {
+  const std::string csv = o.prefix + ".csv";
+  if (const FileResult r = CheckSpectrumOutput(ScanFilePath(o.prefix, 1)); !r.ok()) {
+    Complain(ScanFilePath(o.prefix, 1) + ": " + FileResultReason(r) + "; nothing was measured");
+    return kExitFailure;
+  }
+  std::vector<std::string> files = {csv};
+  for (int n = 1; n <= o.scans; ++n) files.push_back(ScanFilePath(o.prefix, n));
+  for (const std::string& f : files) {
+    struct stat st;
+    if (lstat(f.c_str(), &st) == 0) {
+      Complain(f +
+               ": is already there; a scan series never writes over a file, nothing was measured");
+      return kExitFailure;
+    }
+  }
+  return kExitOk;
+}
+
+struct ScanLine {
+  int scan;
+  double realSeconds;
+  std::int32_t events;
+  double kcps;
+};
+
+bool WriteCsv(const std::string& path, const std::vector<ScanLine>& lines) {
+  SafeWriter out(path);
+  if (!out.Open()) return false;
+  const char head[] = "scan,real_s,events,kcps\r\n";
+  out.Write(head, sizeof head - 1);
+  for (const ScanLine& l : lines) {
+    char text[96];
+    const int n = std::snprintf(text, sizeof text, "%d,%.2f,%d,%.3f\r\n", l.scan, l.realSeconds,
+                                l.events, l.kcps);
+    out.Write(text, n);
+  }
+  return out.Commit();
+}
+
+void ShowProgress(const AppState& s, int scans, bool done) {
+  std::fprintf(stderr, "\rscan %d / %d  %8.2f kcps%s", s.scanCount, scans,
+               static_cast<double>(s.countRate), done ? "\n" : "");
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+int Scan(const Args& args) {
+  ScanOptions o;
+  if (int status = Parse(args, o)) return status;
+  if (int status = CheckOutputs(o)) return status;
+  InterruptHandlers handlers;
+  std::string error;
+  std::unique_ptr<Driver> driver;
+  if (o.driver == "sim") {
+    SimConfig config;
+    if (o.hasSeed) config.seed = o.seed;
+    driver = std::make_unique<SimDriver>(config);
+  } else if (o.hasSeed) {
+    return UsageError("scan", "--seed is for the simulated analyser (--simulate)");
+  } else {
+    driver = MakeDriver(o.driver, &error);
+  }
+  if (!driver) return UsageError("scan", error);
+
+  Session session;
+  AppState& s = session.State();
+  HeadlessWindow& window = session.Window();
+  SteadyClock clock;
+  LinkContext c{s, window, *driver, clock};
+  if (interrupted) return NotStarted();
+  if (OpenDevice(c, 0) != 1) {
+    Complain(std::string("no analyser found (driver ") + driver->Name() + ")");
+    return kExitFailure;
+  }
+  // The SXFM setup dialog's OK, with the values of the options.
+  PrepareSxfmSetup(s);
+  s.sxfmSetup.memorySize = o.memory;
+  s.sxfmSetup.presetTime = o.presetSteps;
+  s.sxfmSetup.refreshMs = o.refreshMs;
+  ApplySxfmSetup(c);
+  SxfmClear(c);
+  if (interrupted) return NotStarted();
+  SxfmStart(c);
+  if (!s.acquiring) {
+    Complain("the analyser refused to start the scans");
+    return kExitFailure;
+  }
+
+  const bool tty = isatty(STDERR_FILENO);
+  std::vector<ScanLine> lines;
+  bool saveFailed = false;
+  auto next = std::chrono::steady_clock::now();
+  while (window.TimerEnabled()) {
+    next += std::chrono::milliseconds(window.TimerInterval());
+    std::this_thread::sleep_until(next);
+    if (interrupted) break;
+    if (ScanTick(c)) {
+      const FileResult saved = SaveFinishedScan(s, window, o.prefix, s.scanCount);
+      if (!saved.ok()) {
+        Complain(ScanFilePath(o.prefix, s.scanCount) + ": " + FileResultReason(saved));
+        saveFailed = true;
+      }
+      lines.push_back({s.scanCount, s.acqStatus.RealTime10ms() * 0.01, s.acqStatus.Events(),
+                       static_cast<double>(s.countRate)});
+    }
+    if (tty) ShowProgress(s, o.scans, false);
+    if (s.scanCount >= o.scans || saveFailed) break;
+  }
+  // Abort, as the SXFM tab's button does; nothing is sent when the run already ended.
+  SxfmStop(c);
+  if (tty) ShowProgress(s, o.scans, true);
+
+  const std::string csv = o.prefix + ".csv";
+  if (!WriteCsv(csv, lines)) {
+    Complain(csv + ": cannot be written");
+    return kExitFailure;
+  }
+  std::printf("%s: %zu scans of %.1f s, %d channels, summary in %s%s%s\n", o.prefix.c_str(),
+              lines.size(), o.presetSteps * 0.1, s.channelSize, csv.c_str(),
+              interrupted ? (", stopped by " + InterruptName()).c_str() : "",
+              s.linkFailed ? ", analyser lost" : "");
+  if (s.linkFailed) {
+    Complain("analyser stopped answering; the scans already finished are saved");
+    return kExitFailure;
+  }
+  if (saveFailed) return kExitFailure;
+  if (interrupted) {
+    Complain("stopped by " + InterruptName() + "; the scans already finished are saved");
+    return kExitInterrupted;
+  }
+  return kExitOk;
+}
+
+}  // namespace tavlex::cli
