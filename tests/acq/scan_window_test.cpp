@@ -45,6 +45,7 @@ class ScanWindowTest : public AcqWindowTest {
     QTest::mouseClick(form->SxfmStart, Qt::LeftButton);
     ASSERT_EQ(s().acquiring, 1);
     ASSERT_EQ(s().mcaMode, 0);
+    ASSERT_EQ(Frames().back(), "$X;");
   }
   void TickScans(int ticks) {
     for (int i = 0; i < ticks; ++i) {
