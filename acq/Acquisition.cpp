@@ -122,17 +122,23 @@ using namespace acqshared;
 
 namespace {
 
-// The last counts, then the stop. `atHostPreset`: the host's preset ended the run, so the real
-// time shown is the preset exactly; otherwise the analyser ended it and its own time is shown.
-void EndRun(LinkContext& c, bool atHostPreset) {
-  AppState& s = c.s;
+// The timer off, the last counts, then "$S;" (a brief one when the operation has already had
+// its time-out); the run is over on the host whatever the analyser answers.
+void CollectThenStop(LinkContext& c) {
   c.window.SetTimerEnabled(false);
   ReadSpectrumBlocks(c, 0);
   if (c.opGaveUp)
     SendStopBriefly(c, 0);
   else
     SendStop(c, 0);
-  s.acquiring = 0;
+  c.s.acquiring = 0;
+}
+
+// The last counts, then the stop. `atHostPreset`: the host's preset ended the run, so the real
+// time shown is the preset exactly; otherwise the analyser ended it and its own time is shown.
+void EndRun(LinkContext& c, bool atHostPreset) {
+  AppState& s = c.s;
+  CollectThenStop(c);
   s.realTime = s.acqStatus.RealTime10ms() / 10;
   s.liveTime = LiveTimeFrom(s.realTime, s.acqStatus.Events(), s.mcaSetup.deadTimePerEvent);
   if (atHostPreset) s.realTime = s.mcaSetup.presetTime;
@@ -212,13 +218,7 @@ void McaStop(LinkContext& c) {
 
 void McaStopAndCollect(LinkContext& c) {
   BeginOperation(c);
-  c.window.SetTimerEnabled(false);
-  ReadSpectrumBlocks(c, 0);
-  if (c.opGaveUp)
-    SendStopBriefly(c, 0);
-  else
-    SendStop(c, 0);
-  c.s.acquiring = 0;
+  CollectThenStop(c);
 }
 
 void McaClear(LinkContext& c) {

@@ -7,19 +7,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "acq/DialogControls.h"
 #include "app/Convert.h"
 
 namespace tavlex {
 namespace {
-
-template <class W>
-W* Make(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h) {
-  auto* widget = new W(parent);
-  widget->setObjectName(name);
-  widget->setText(QString::fromLatin1(text));
-  widget->setGeometry(x, y, w, h);
-  return widget;
-}
 
 QGroupBox* Group(QWidget* parent, const char* name, const char* title, int x, int y, int w, int h) {
   auto* g = new QGroupBox(title, parent);
@@ -52,47 +44,52 @@ TSXFMSetUp::TSXFMSetUp(SxfmSetup& setup, ErrorReporter reportError, FileChooser 
 
 void TSXFMSetUp::CreateControls() {
   McaMemSize = Group(this, "McaMemSize", "MCA Memory Size", 8, 6, 150, 92);
-  MemSize512 = Make<QRadioButton>(McaMemSize, "MemSize512", " 512ch x 2 Bank", 8, 20, 136, 18);
-  MemSize1024 = Make<QRadioButton>(McaMemSize, "MemSize1024", "1024ch x 2 Bank", 8, 44, 136, 18);
-  MemSize2048 = Make<QRadioButton>(McaMemSize, "MemSize2048", "2048ch x 2 Bank", 8, 68, 136, 18);
+  MemSize512 =
+      MakeControl<QRadioButton>(McaMemSize, "MemSize512", " 512ch x 2 Bank", 8, 20, 136, 18);
+  MemSize1024 =
+      MakeControl<QRadioButton>(McaMemSize, "MemSize1024", "1024ch x 2 Bank", 8, 44, 136, 18);
+  MemSize2048 =
+      MakeControl<QRadioButton>(McaMemSize, "MemSize2048", "2048ch x 2 Bank", 8, 68, 136, 18);
   MemSize1024->setChecked(true);
 
   McaTimers = Group(this, "McaTimers", "PreSet Time", 166, 6, 246, 92);
-  Label1 = Make<QLabel>(McaTimers, "Label1", "PreSet Time", 8, 24, 80, 16);
-  SXFMPreSetTime = Make<QLineEdit>(McaTimers, "SXFMPreSetTime", "10", 92, 20, 60, 22);
+  Label1 = MakeControl<QLabel>(McaTimers, "Label1", "PreSet Time", 8, 24, 80, 16);
+  SXFMPreSetTime = MakeControl<QLineEdit>(McaTimers, "SXFMPreSetTime", "10", 92, 20, 60, 22);
   SXFMPreSetTime->setMaxLength(8);
-  Label2 = Make<QLabel>(McaTimers, "Label2", "[ x 100msec]", 156, 24, 86, 16);
-  Label3 = Make<QLabel>(McaTimers, "Label3", "ReFlesh Timer", 8, 56, 80, 16);
-  DispRefTimer = Make<QLineEdit>(McaTimers, "DispRefTimer", "100", 92, 52, 60, 22);
-  Label4 = Make<QLabel>(McaTimers, "Label4", "[ Unit : msec]", 156, 56, 86, 16);
+  Label2 = MakeControl<QLabel>(McaTimers, "Label2", "[ x 100msec]", 156, 24, 86, 16);
+  Label3 = MakeControl<QLabel>(McaTimers, "Label3", "ReFlesh Timer", 8, 56, 80, 16);
+  DispRefTimer = MakeControl<QLineEdit>(McaTimers, "DispRefTimer", "100", 92, 52, 60, 22);
+  Label4 = MakeControl<QLabel>(McaTimers, "Label4", "[ Unit : msec]", 156, 56, 86, 16);
 
   ScanSkipOption =
-      Make<QCheckBox>(this, "ScanSkipOption", "Skip Blank[ Ref.ROI # 0 ]", 8, 104, 200, 18);
+      MakeControl<QCheckBox>(this, "ScanSkipOption", "Skip Blank[ Ref.ROI # 0 ]", 8, 104, 200, 18);
   ScanSkipOption->setEnabled(false);
 
   XrayMapPara = Group(this, "XrayMapPara", "Elements Mapping", 8, 126, 404, 134);
-  SaveRawData = Make<QCheckBox>(XrayMapPara, "SaveRawData", "Save Spectrum Data", 8, 20, 150, 18);
-  Edit3 = Make<QLineEdit>(XrayMapPara, "Edit3", "File Name", 160, 18, 236, 22);
+  SaveRawData =
+      MakeControl<QCheckBox>(XrayMapPara, "SaveRawData", "Save Spectrum Data", 8, 20, 150, 18);
+  Edit3 = MakeControl<QLineEdit>(XrayMapPara, "Edit3", "File Name", 160, 18, 236, 22);
   Edit3->setEnabled(false);
-  ElementMapON = Make<QCheckBox>(XrayMapPara, "ElementMapON", "X-ray Mapping ON", 8, 46, 150, 18);
-  Label5 = Make<QLabel>(XrayMapPara, "Label5", "X :", 8, 72, 20, 16);
-  XMapSize = Make<QLineEdit>(XrayMapPara, "XMapSize", "100", 30, 68, 50, 22);
-  Label7 = Make<QLabel>(XrayMapPara, "Label7", "Pixs", 84, 72, 30, 16);
-  Label6 = Make<QLabel>(XrayMapPara, "Label6", "Y :", 8, 100, 20, 16);
-  YMapSize = Make<QLineEdit>(XrayMapPara, "YMapSize", "100", 30, 96, 50, 22);
-  Label8 = Make<QLabel>(XrayMapPara, "Label8", "Pixs", 84, 100, 30, 16);
+  ElementMapON =
+      MakeControl<QCheckBox>(XrayMapPara, "ElementMapON", "X-ray Mapping ON", 8, 46, 150, 18);
+  Label5 = MakeControl<QLabel>(XrayMapPara, "Label5", "X :", 8, 72, 20, 16);
+  XMapSize = MakeControl<QLineEdit>(XrayMapPara, "XMapSize", "100", 30, 68, 50, 22);
+  Label7 = MakeControl<QLabel>(XrayMapPara, "Label7", "Pixs", 84, 72, 30, 16);
+  Label6 = MakeControl<QLabel>(XrayMapPara, "Label6", "Y :", 8, 100, 20, 16);
+  YMapSize = MakeControl<QLineEdit>(XrayMapPara, "YMapSize", "100", 30, 96, 50, 22);
+  Label8 = MakeControl<QLabel>(XrayMapPara, "Label8", "Pixs", 84, 100, 30, 16);
   XMapSize->setEnabled(false);
   YMapSize->setEnabled(false);
   for (int i = 0; i < 8; ++i) {
     const std::string name = "MapROI" + std::to_string(i + 1);
     const std::string text = "ROI #" + std::to_string(i + 1);
-    MapROI[i] = Make<QCheckBox>(XrayMapPara, name.c_str(), text.c_str(), 130 + (i % 4) * 68,
-                                72 + (i / 4) * 28, 66, 18);
+    MapROI[i] = MakeControl<QCheckBox>(XrayMapPara, name.c_str(), text.c_str(), 130 + (i % 4) * 68,
+                                       72 + (i / 4) * 28, 66, 18);
     MapROI[i]->setEnabled(false);
   }
 
-  OkButton = Make<QPushButton>(this, "OkButton", "OK", 246, 268, 75, 25);
-  CancelButton = Make<QPushButton>(this, "CancelButton", "Cancel", 330, 268, 75, 25);
+  OkButton = MakeControl<QPushButton>(this, "OkButton", "OK", 246, 268, 75, 25);
+  CancelButton = MakeControl<QPushButton>(this, "CancelButton", "Cancel", 330, 268, 75, 25);
   OkButton->setDefault(true);
   connect(OkButton, &QPushButton::clicked, this, &TSXFMSetUp::OkButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &TSXFMSetUp::CancelButtonClick);

@@ -10,19 +10,11 @@
 #include <cstdio>
 #include <limits>
 
+#include "acq/DialogControls.h"
 #include "app/Convert.h"
 
 namespace tavlex {
 namespace {
-
-template <class W>
-W* Make(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h) {
-  auto* widget = new W(parent);
-  widget->setObjectName(name);
-  widget->setText(QString::fromLatin1(text));
-  widget->setGeometry(x, y, w, h);
-  return widget;
-}
 
 constexpr int kSizes[5] = {256, 512, 1024, 2048, 4096};
 // The comment and the sample ID live in 32-byte slots with their NUL.
@@ -66,32 +58,32 @@ void TXMCA1SetUp::CreateControls() {
   McaMemory = new QGroupBox("McaMemory", this);
   McaMemory->setObjectName("McaMemory");
   McaMemory->setGeometry(8, 6, 104, 132);
-  m256ch = Make<QRadioButton>(McaMemory, "m256ch", "256  ch", 10, 20, 88, 18);
-  m512ch = Make<QRadioButton>(McaMemory, "m512ch", "512  ch", 10, 42, 88, 18);
-  m1024ch = Make<QRadioButton>(McaMemory, "m1024ch", "1024 ch", 10, 64, 88, 18);
-  m2048ch = Make<QRadioButton>(McaMemory, "m2048ch", "2048 ch", 10, 86, 88, 18);
-  m4096ch = Make<QRadioButton>(McaMemory, "m4096ch", "4096 ch", 10, 108, 88, 18);
+  m256ch = MakeControl<QRadioButton>(McaMemory, "m256ch", "256  ch", 10, 20, 88, 18);
+  m512ch = MakeControl<QRadioButton>(McaMemory, "m512ch", "512  ch", 10, 42, 88, 18);
+  m1024ch = MakeControl<QRadioButton>(McaMemory, "m1024ch", "1024 ch", 10, 64, 88, 18);
+  m2048ch = MakeControl<QRadioButton>(McaMemory, "m2048ch", "2048 ch", 10, 86, 88, 18);
+  m4096ch = MakeControl<QRadioButton>(McaMemory, "m4096ch", "4096 ch", 10, 108, 88, 18);
   m4096ch->setChecked(true);
 
-  Label1 = Make<QLabel>(this, "Label1", "Preset Time", 124, 14, 120, 16);
-  PresetRT = Make<QLineEdit>(this, "PresetRT", "1000.0", 250, 10, 90, 22);
-  Label2 = Make<QLabel>(this, "Label2", "sec", 346, 14, 40, 16);
-  Label4 = Make<QLabel>(this, "Label4", "Dead Time per Event", 124, 42, 124, 16);
-  DeadTime = Make<QLineEdit>(this, "DeadTime", "1.2", 250, 38, 90, 22);
-  Label5 = Make<QLabel>(this, "Label5", "usec", 346, 42, 40, 16);
-  Comment1 = Make<QLabel>(this, "Comment1", "McaData ", 124, 68, 60, 16);
-  Label6 = Make<QLabel>(this, "Label6", "Comment", 124, 82, 60, 16);
-  SpcLabel1 = Make<QLineEdit>(this, "SpcLabel1", "", 190, 72, 196, 22);
-  Comment2 = Make<QLabel>(this, "Comment2", "Sample", 124, 102, 60, 16);
-  Label3 = Make<QLabel>(this, "Label3", "ID. Code", 124, 116, 60, 16);
-  SpcLabel2 = Make<QLineEdit>(this, "SpcLabel2", "", 190, 106, 196, 22);
+  Label1 = MakeControl<QLabel>(this, "Label1", "Preset Time", 124, 14, 120, 16);
+  PresetRT = MakeControl<QLineEdit>(this, "PresetRT", "1000.0", 250, 10, 90, 22);
+  Label2 = MakeControl<QLabel>(this, "Label2", "sec", 346, 14, 40, 16);
+  Label4 = MakeControl<QLabel>(this, "Label4", "Dead Time per Event", 124, 42, 124, 16);
+  DeadTime = MakeControl<QLineEdit>(this, "DeadTime", "1.2", 250, 38, 90, 22);
+  Label5 = MakeControl<QLabel>(this, "Label5", "usec", 346, 42, 40, 16);
+  Comment1 = MakeControl<QLabel>(this, "Comment1", "McaData ", 124, 68, 60, 16);
+  Label6 = MakeControl<QLabel>(this, "Label6", "Comment", 124, 82, 60, 16);
+  SpcLabel1 = MakeControl<QLineEdit>(this, "SpcLabel1", "", 190, 72, 196, 22);
+  Comment2 = MakeControl<QLabel>(this, "Comment2", "Sample", 124, 102, 60, 16);
+  Label3 = MakeControl<QLabel>(this, "Label3", "ID. Code", 124, 116, 60, 16);
+  SpcLabel2 = MakeControl<QLineEdit>(this, "SpcLabel2", "", 190, 106, 196, 22);
   for (QLineEdit* e : {PresetRT, DeadTime}) e->setAlignment(Qt::AlignRight);
   // The edit boxes refuse more characters than the record can hold.
   SpcLabel1->setMaxLength(kTextLimit);
   SpcLabel2->setMaxLength(kTextLimit);
 
-  OkButton = Make<QPushButton>(this, "OkButton", "Ok", 220, 146, 75, 25);
-  CancelButton = Make<QPushButton>(this, "CancelButton", "Cancel", 308, 146, 75, 25);
+  OkButton = MakeControl<QPushButton>(this, "OkButton", "Ok", 220, 146, 75, 25);
+  CancelButton = MakeControl<QPushButton>(this, "CancelButton", "Cancel", 308, 146, 75, 25);
   OkButton->setDefault(true);
   connect(OkButton, &QPushButton::clicked, this, &TXMCA1SetUp::OkButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

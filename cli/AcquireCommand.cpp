@@ -15,6 +15,7 @@
 #include "acq/Acquisition.h"
 #include "acq/Xmca1.h"
 #include "app/Convert.h"
+#include "cli/Analyser.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "cli/Session.h"
@@ -132,33 +133,14 @@ int Acquire(const Args& args) {
     return kExitFailure;
   }
   InterruptHandlers handlers;
-  std::string error;
-  std::unique_ptr<Driver> driver;
-  SimDriver* sim = nullptr;
-  if (o.driver == "sim") {
-    SimConfig config;
-    if (o.hasSeed) config.seed = o.seed;
-    auto simDriver = std::make_unique<SimDriver>(config);
-    sim = simDriver.get();
-    driver = std::move(simDriver);
-  } else if (o.hasSeed || o.unplugAfterSeconds >= 0) {
-    return UsageError("acquire", "--seed and --sim-unplug-after are for the simulated analyser");
-  } else {
-    driver = MakeDriver(o.driver, &error);
-  }
-  if (!driver) return UsageError("acquire", error);
-
-  Session session;
-  AppState& s = session.State();
-  HeadlessWindow& window = session.Window();
-  SteadyClock clock;
-  LinkContext c{s, window, *driver, clock};
-  if (interrupted) return NotStarted();
-  if (OpenDevice(c, 0) != 1) {
-    Complain(std::string("no analyser found (driver ") + driver->Name() + ")");
-    return kExitFailure;
-  }
-  s.deviceOpen = 1;
+  CommandAnalyser analyser;
+  if (int status =
+          analyser.Open("acquire", {o.driver, o.hasSeed, o.seed, o.unplugAfterSeconds >= 0}))
+    return status;
+  SimDriver* sim = analyser.Sim();
+  AppState& s = analyser.State();
+  HeadlessWindow& window = analyser.Window();
+  LinkContext& c = analyser.Link();
 
   // The setup dialog's OK, with the values of the options.
   s.mcaSetup.memorySize = o.channels;

@@ -58,7 +58,8 @@ const Command kCommands[] = {
      "data folder (tavlex/recovered), which the message names, and the exit status is 1.\n"
      "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
      "sequence; --sim-unplug-after S pulls its cable S seconds into the run, to see (or test)\n"
-     "what a lost analyser does: the run ends, what was acquired is saved, the exit status is 1.\n"},
+     "what a lost analyser does: the run ends, what was acquired is saved, the exit status is "
+     "1.\n"},
     {"scan", cli::Scan,
      "usage: tavlex scan PREFIX --scans N [--scan-time SECONDS] [--memory 512|1024|2048]\n"
      "                   [--refresh MS] [--driver=sim|d2xx|ftdi | --simulate] [--seed N]\n"

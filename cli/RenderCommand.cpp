@@ -1,7 +1,7 @@
 // tavlex render: a spectrum file drawn as the window's plot would show it, saved as PNG.
 
-#include <QImage>
 #include <QBuffer>
+#include <QImage>
 #include <cstdio>
 #include <string>
 
@@ -57,8 +57,7 @@ bool ParseRoi(const std::string& text, RoiOption& r) {
     const std::string& c = parts[4];
     char* end = nullptr;
     const unsigned long v = std::strtoul(c.c_str(), &end, 16);
-    if (c.size() < 3 || c[0] != '0' || (c[1] != 'x' && c[1] != 'X') || *end != '\0' ||
-        v > 0xFFFFFF)
+    if (c.size() < 3 || c[0] != '0' || (c[1] != 'x' && c[1] != 'X') || *end != '\0' || v > 0xFFFFFF)
       return false;
     r.colour = static_cast<Colour>(v);
   }
@@ -157,7 +156,8 @@ int Render(const Args& args) {
   view.hasCursor = o.hasCursor;
   view.cursor = o.cursor;
   view.linearStep = o.linearStep;
-  for (const RoiOption& r : o.rois) view.rois.push_back({r.index, r.low, r.high, r.label, r.colour});
+  for (const RoiOption& r : o.rois)
+    view.rois.push_back({r.index, r.low, r.high, r.label, r.colour});
   ApplyViewSettings(s, session.Window(), view);
   for (int i = 0; i < o.expand; ++i) ExpandLocal(s, session.Window());
   for (int i = 0; i < o.compress; ++i) CompressLocal(s, session.Window());

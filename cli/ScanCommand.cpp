@@ -15,6 +15,7 @@
 #include "acq/Acquisition.h"
 #include "acq/Dlgsxfm.h"
 #include "app/Convert.h"
+#include "cli/Analyser.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "cli/Session.h"
@@ -139,29 +140,11 @@ int Scan(const Args& args) {
   if (int status = Parse(args, o)) return status;
   if (int status = CheckOutputs(o)) return status;
   InterruptHandlers handlers;
-  std::string error;
-  std::unique_ptr<Driver> driver;
-  if (o.driver == "sim") {
-    SimConfig config;
-    if (o.hasSeed) config.seed = o.seed;
-    driver = std::make_unique<SimDriver>(config);
-  } else if (o.hasSeed) {
-    return UsageError("scan", "--seed is for the simulated analyser (--simulate)");
-  } else {
-    driver = MakeDriver(o.driver, &error);
-  }
-  if (!driver) return UsageError("scan", error);
-
-  Session session;
-  AppState& s = session.State();
-  HeadlessWindow& window = session.Window();
-  SteadyClock clock;
-  LinkContext c{s, window, *driver, clock};
-  if (interrupted) return NotStarted();
-  if (OpenDevice(c, 0) != 1) {
-    Complain(std::string("no analyser found (driver ") + driver->Name() + ")");
-    return kExitFailure;
-  }
+  CommandAnalyser analyser;
+  if (int status = analyser.Open("scan", {o.driver, o.hasSeed, o.seed, false})) return status;
+  AppState& s = analyser.State();
+  HeadlessWindow& window = analyser.Window();
+  LinkContext& c = analyser.Link();
   // The SXFM setup dialog's OK, with the values of the options.
   PrepareSxfmSetup(s);
   s.sxfmSetup.memorySize = o.memory;
