@@ -53,6 +53,7 @@ void TForm1::ROIOnCheckClick() {
   if (HasHardwareWindow(roi)) {
     // The analyser's hardware window; a refusal, or no analyser, is not reported.
     LinkContext link{*state_, *this, driver_, clock_};
+    BeginOperation(link);
     const RoiRecord& r = state_->roiTable[roi];
     SendRoi(link, 0, roi, r.low, r.high);
   }
