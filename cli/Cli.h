@@ -1,5 +1,5 @@
 #pragma once
-// The command line for batch work: info, dump, render, acquire, calibrate and export, each a thin front end
+// The command line for batch work: info, dump, render, report, acquire, calibrate and export, each a thin front end
 // over the code the window runs (the same reader, writer, renderer, polling loop and AppState).
 
 #include <string>
@@ -28,6 +28,7 @@ using Args = std::vector<std::string>;
 int Info(const Args& args);
 int Dump(const Args& args);
 int Render(const Args& args);
+int Report(const Args& args);
 int Acquire(const Args& args);
 int Scan(const Args& args);
 int Calibrate(const Args& args);
