@@ -77,10 +77,14 @@ class Page {
   const ReportGeometry& g_;
 
  private:
+  // A font whose character cell (ascent + descent) is `pixels` high, as a font height is meant
+  // on the page.
   static QFont Font(const QString& family, int pixels) {
     QFont f(family);
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(std::max(1, pixels));
+    const int cell = QFontMetrics(f).height();
+    if (cell > pixels) f.setPixelSize(std::max(1, pixels * pixels / cell));
     return f;
   }
   QFont scale_, title_;
@@ -265,12 +269,11 @@ std::string ReportLinearLabel(int i, std::int32_t fullScale) {
 
 QString ReportFontFamily() {
   static const QString family = [] {
-    if (QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) return QStringLiteral("Tahoma");
-    QFont sans;
-    sans.setStyleHint(QFont::SansSerif);
-    sans.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("Helvetica")});
-    return QFontInfo(sans).family();
+    // Tahoma, else the sans fonts closest to its narrow letters, else what the system offers.
+    for (const char* name : {"Tahoma", "Verdana", "Liberation Sans", "Arial", "Nimbus Sans",
+                             "Helvetica", "DejaVu Sans"})
+      if (QFontDatabase::hasFamily(QString::fromLatin1(name))) return QString::fromLatin1(name);
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
   }();
   return family;
 }

@@ -10,6 +10,7 @@
 
 #include "display/ViewCommands.h"
 #include "files/ReportPage.h"
+#include "files/SpectrumFile.h"
 #include "tests/e2e/CliRun.h"
 #include "tests/files/FileBytes.h"
 
