@@ -90,7 +90,7 @@ class Page {
   QFont scale_, title_;
 };
 
-void DrawTrace(Page& page, const AppState& s, bool log, std::int32_t F) {
+void DrawTrace(Page& page, const AppState& s, bool log, std::int32_t F, int pageWidth) {
   const ReportGeometry& g = page.g_;
   const int nCh = s.viewEnd - s.viewStart + 1;
   const int per = nCh / g.plotH;
@@ -113,7 +113,10 @@ void DrawTrace(Page& page, const AppState& s, bool log, std::int32_t F) {
       if (channel >= s.channelSize) break;
       v = value(channel);
     }
-    const double x = static_cast<double>(g.left + v);
+    // A count far beyond the full scale leaves the page at its right edge. Its row is drawn to
+    // twice the page's width at most, which shows the same on the page and keeps coordinates
+    // in a range every printer driver and PDF reader takes.
+    const double x = static_cast<double>(std::min<std::int64_t>(g.left + v, 2 * pageWidth));
     if (k > 0) {
       const QPointF across(x, g.top + k), down(x, g.top + k + 1);
       page.p_.drawLine(pen, across);
@@ -288,7 +291,7 @@ void DrawReportPage(QPainter& painter, QSize page, const AppState& s, const QDat
   const bool log = s.logScale != 0;
   const std::int32_t F = VfsFullScale(s.vfsIndex);
   Page p(painter, g);
-  DrawTrace(p, s, log, F);
+  DrawTrace(p, s, log, F, page.width());
   DrawGridFrameTicks(p, log);
   DrawChannelTicks(p, s);
   DrawLabels(p, s, log, F);

@@ -187,14 +187,19 @@ TEST_F(ReportPageTest, LogZeroColumnAndHugeLinearCounts) {
   ExpectTraceAt(page, 400 + 1000, 210, kRedTrace);
   ExpectTraceAt(page, 400 + 1005, 210, kRedTrace);
   ExpectTraceAt(page, 400 + 2005, 635, kRedTrace);
-  // 2^31 - 1 counts on the 1B linear scale: 5476 pixels in, past the page's right edge.
+  // 2^31 - 1 counts on the linear scale: 5476 pixels in on the 1B scale, 54760832998 on the
+  // 100 scale; both rows run past the page's right edge, the rows around them stay at 0.
   s->logScale = 0;
-  s->vfsIndex = 22;
   for (int c = 0; c < 4096; ++c) s->spectrumCounts[c] = 0;
   s->spectrumCounts[1500] = INT_MAX;
-  page = Draw();
-  EXPECT_EQ(page.pixel(2999, 400 + 1500), kRedTrace);
-  ExpectTraceAt(page, 400 + 1400, 210, kRedTrace);
+  for (int step : {22, 1}) {
+    s->vfsIndex = step;
+    page = Draw();
+    EXPECT_EQ(page.pixel(2999, 400 + 1500), kRedTrace) << step;
+    EXPECT_EQ(page.pixel(2999, 400 + 1497), kWhite) << step;
+    ExpectTraceAt(page, 400 + 1400, 210, kRedTrace);
+    ExpectTraceAt(page, 400 + 1600, 210, kRedTrace);
+  }
 }
 
 TEST_F(ReportPageTest, ChannelTicksOfA2500ChannelView) {

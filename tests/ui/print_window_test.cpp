@@ -28,12 +28,16 @@ class PrintWindowTest : public ::testing::Test {
   AppState& s = form->State();
   QTemporaryDir dir;
   std::optional<QString> chosen;
-  QFileDialog* shown = nullptr;
   int asked = 0;
+  // What the last file dialog was (it is closed and gone once the handler returns).
+  QString dialogName, dialogSuffix;
+  bool dialogSaves = false;
 
   void SetUp() override {
     form->SetFileChooser([this](QFileDialog& d) {
-      shown = &d;
+      dialogName = d.objectName();
+      dialogSuffix = d.defaultSuffix();
+      dialogSaves = d.acceptMode() == QFileDialog::AcceptSave;
       ++asked;
       return chosen;
     });
@@ -60,9 +64,9 @@ TEST_F(PrintWindowTest, WithoutAPrinterThePageIsOfferedAsAFile) {
   chosen = dir.filePath("page.png");
   form->PlotLpt->click();
   ASSERT_EQ(asked, 1);
-  EXPECT_EQ(shown->objectName(), "PrintFileDialog");
-  EXPECT_EQ(shown->acceptMode(), QFileDialog::AcceptSave);
-  EXPECT_EQ(shown->defaultSuffix(), "pdf");
+  EXPECT_EQ(dialogName, "PrintFileDialog");
+  EXPECT_TRUE(dialogSaves);
+  EXPECT_EQ(dialogSuffix, "pdf");
   const QImage page(*chosen);
   ASSERT_EQ(page.size(), QSize(2480, 3508));
   EXPECT_EQ(page.pixel(0, 0), 0xFFFFFFFFu);
