@@ -1,6 +1,7 @@
 #pragma once
-// The command line for batch work: info, dump, render, report, acquire, calibrate and export, each a thin front end
-// over the code the window runs (the same reader, writer, renderer, polling loop and AppState).
+// The command line for batch work: info, dump, render, report, acquire, calibrate and export, each
+// a thin front end over the code the window runs (the same reader, writer, renderer, polling loop
+// and AppState).
 
 #include <string>
 #include <vector>
