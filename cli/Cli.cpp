@@ -45,6 +45,15 @@ const Command kCommands[] = {
      "(default blue, 0xFF0000 in 0xBBGGRR). The view and cursor must lie inside the file's\n"
      "channels. After the other options, --expand presses '<< >>' N times around the cursor,\n"
      "then --compress '>> <<' N times, as the window does.\n"},
+    {"report", cli::Report,
+     "usage: tavlex report FILE.dat OUT.pdf|OUT.png [--view START-END]\n"
+     "                     [--log | --linear STEP] [--page WxH]\n"
+     "Reads a spectrum file as File -> Read does, sets the view and the scale as the window's\n"
+     "controls do (the whole spectrum on the log scale unless given; STEP is the full-scale\n"
+     "step 1..22) and draws the report page exactly as Plot prints it: one A4 portrait page\n"
+     "at 300 dots per inch for .pdf, or a PNG image page of W x H pixels (default 2480 x 3508)\n"
+     "on white for .png. The reporting date is the time of the run. The page is drawn turned:\n"
+     "channels run down the page, so turn it a quarter turn anticlockwise to read it.\n"},
     {"acquire", cli::Acquire,
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
@@ -113,6 +122,7 @@ const char* kOverview =
     "  info      print a spectrum file's header, regions and totals\n"
     "  dump      write the ASCII dump of a spectrum file\n"
     "  render    draw a spectrum file as the window's plot, to PNG\n"
+    "  report    draw a spectrum file's report page, as Plot prints it, to PDF or PNG\n"
     "  acquire   run one acquisition to its preset and save it\n"
     "  scan      run a series of SXFM scans and save each one\n"
     "  calibrate calibrate a spectrum file's energy on two points\n"

@@ -1,7 +1,7 @@
 #pragma once
-// The command line for batch work: info, dump, render, acquire, scan, calibrate, export, peak and
-// fit, each a thin front end over the code the window runs (the same reader, writer, renderer,
-// polling loop and AppState).
+// The command line for batch work: info, dump, render, report, acquire, scan, calibrate, export,
+// peak and fit, each a thin front end over the code the window runs (the same reader, writer,
+// renderer, polling loop and AppState).
 
 #include <string>
 #include <vector>
@@ -29,6 +29,7 @@ using Args = std::vector<std::string>;
 int Info(const Args& args);
 int Dump(const Args& args);
 int Render(const Args& args);
+int Report(const Args& args);
 int Acquire(const Args& args);
 int Scan(const Args& args);
 int Calibrate(const Args& args);

@@ -37,4 +37,9 @@ void ApplyPlotLayout(AppState& s, MainWindowPort& window, bool large);
 // scale and background redrawn, the three bitmaps copied.
 void RedrawPlotStrips(AppState& s, MainWindowPort& window);
 
+// The plot's colours for a hard copy (white = true: white background, black header texts) or
+// for the screen (black background, white header texts, whatever they were before): the plot
+// bitmaps cleared, the scale background rebuilt for the current scale and the spectrum redrawn.
+void SetPlotPaper(AppState& s, MainWindowPort& window, bool white);
+
 }  // namespace tavlex

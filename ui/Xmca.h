@@ -21,8 +21,12 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class QPainter;
+class QSize;
 class QAction;
+class QDialog;
 class QMenu;
+class QPrinter;
 
 namespace tavlex {
 
@@ -34,6 +38,8 @@ class TMcaAbout;
 
 // Runs a file dialog and gives the chosen path; tests replace it so that nothing blocks.
 using FileChooser = std::function<std::optional<QString>(QFileDialog& dialog)>;
+// Runs a modal dialog (the printer set-up) and gives its result; tests replace it as well.
+using DialogRunner = std::function<int(QDialog& dialog)>;
 
 class TForm1 : public QMainWindow, public MainWindowPort {
   Q_OBJECT
@@ -52,6 +58,9 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void SetAboutBox(TMcaAbout* about) { mcaAbout_ = about; }
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
   std::optional<QString> ChooseFile(QFileDialog& dialog);
+  void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
+  // The printer "Plot" and "H.Copy" print on, as the printer set-up leaves it.
+  QPrinter& Printer();
 
   // MainWindowPort
   void SetText(Field field, std::string_view text) override;
@@ -202,6 +211,10 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   QLineEdit* EditFor(Field field) const;
   // Keeps the controls right of the plot at their distance from the client area's right edge.
   void AnchorRight();
+  // One page on the printer; without a usable printer the page goes to a PDF or PNG file the
+  // user names. The choice of where is made before `prepare` runs.
+  void PrintPage(const std::function<void()>& prepare,
+                 const std::function<void(QPainter&, QSize)>& draw);
 
   std::unique_ptr<AppState> state_;
   Driver& driver_;
@@ -209,6 +222,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   TDmSMTX* dmSmtx_ = nullptr;
   TMcaAbout* mcaAbout_ = nullptr;
   FileChooser fileChooser_;
+  DialogRunner dialogRunner_;
+  std::unique_ptr<QPrinter> printer_;
   bool closing_ = false;
   // The window state the last resize was handled in: a maximize or a restore is a change of it.
   Qt::WindowStates shownState_ = Qt::WindowNoState;

@@ -39,8 +39,4 @@ void TForm1::Write2Click() {
   WriteAsciiDump(*state_, *this, PathBytes(*chosen));
 }
 
-void TForm1::SetupPrintClick() {}
-void TForm1::PlotLptClick() {}
-void TForm1::PrintSpecClick() {}
-
 }  // namespace tavlex
