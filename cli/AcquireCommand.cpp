@@ -29,12 +29,10 @@ namespace {
 struct AcquireOptions {
   std::string out;
   double presetSeconds = -1;
-  std::string driver;
   int channels = 4096;
   double deadTimeUs = 1.8;
   std::string comment, sampleId;
-  bool hasSeed = false;
-  std::uint64_t seed = 0;
+  AnalyserChoice analyser;
   double unplugAfterSeconds = -1;  // the simulated analyser's cable pulled during the run
 };
 
@@ -47,14 +45,12 @@ int Parse(const Args& args, AcquireOptions& o) {
       to = args[++i];
       return true;
     };
-    if (a == "--preset") {
+    if (const int taken = TakeAnalyserOption("acquire", args, i, o.analyser); taken >= 0) {
+      if (taken > 0) return taken;
+    } else if (a == "--preset") {
       if (!value(v) || !TryStrToFloat(v, o.presetSeconds) || o.presetSeconds < 0.1 ||
           o.presetSeconds > 2e8)
         return UsageError("acquire", "--preset needs a time in seconds of at least 0.1");
-    } else if (a == "--simulate") {
-      o.driver = "sim";
-    } else if (a.rfind("--driver=", 0) == 0) {
-      o.driver = a.substr(9);
     } else if (a == "--channels") {
       if (!value(v) || !TryStrToInt(v, o.channels) ||
           (o.channels != 256 && o.channels != 512 && o.channels != 1024 && o.channels != 2048 &&
@@ -76,12 +72,7 @@ int Parse(const Args& args, AcquireOptions& o) {
     } else if (a == "--sim-unplug-after") {
       if (!value(v) || !TryStrToFloat(v, o.unplugAfterSeconds) || !(o.unplugAfterSeconds >= 0))
         return UsageError("acquire", "--sim-unplug-after needs seconds, 0 or more");
-    } else if (a == "--seed") {
-      int seed = 0;
-      if (!value(v) || !TryStrToInt(v, seed) || seed < 0)
-        return UsageError("acquire", "--seed needs a whole number, 0 or more");
-      o.hasSeed = true;
-      o.seed = static_cast<std::uint64_t>(seed);
+      o.analyser.simOptions = true;
     } else if (!a.empty() && a[0] == '-') {
       return UsageError("acquire", "unknown option " + a);
     } else if (o.out.empty()) {
@@ -134,9 +125,7 @@ int Acquire(const Args& args) {
   }
   InterruptHandlers handlers;
   CommandAnalyser analyser;
-  if (int status =
-          analyser.Open("acquire", {o.driver, o.hasSeed, o.seed, o.unplugAfterSeconds >= 0}))
-    return status;
+  if (int status = analyser.Open("acquire", o.analyser)) return status;
   SimDriver* sim = analyser.Sim();
   AppState& s = analyser.State();
   HeadlessWindow& window = analyser.Window();

@@ -1,10 +1,30 @@
 #include "cli/Analyser.h"
 
+#include "app/Convert.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "link/Backends.h"
 
 namespace tavlex::cli {
+
+int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
+                       AnalyserChoice& choice) {
+  const std::string& a = args[i];
+  if (a == "--simulate") {
+    choice.driver = "sim";
+  } else if (a.rfind("--driver=", 0) == 0) {
+    choice.driver = a.substr(9);
+  } else if (a == "--seed") {
+    int seed = 0;
+    if (i + 1 >= args.size() || !TryStrToInt(args[++i], seed) || seed < 0)
+      return UsageError(command, "--seed needs a whole number, 0 or more");
+    choice.hasSeed = true;
+    choice.seed = static_cast<std::uint64_t>(seed);
+  } else {
+    return -1;
+  }
+  return 0;
+}
 
 int CommandAnalyser::Open(const char* command, const AnalyserChoice& choice) {
   std::string error;

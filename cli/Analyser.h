@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Clock.h"
 #include "cli/Session.h"
@@ -19,6 +20,11 @@ struct AnalyserChoice {
   std::uint64_t seed = 0;
   bool simOptions = false;  // an option only the simulated analyser takes was given
 };
+
+// The options that choose the analyser: --simulate, --driver=NAME and --seed N. -1 when args[i]
+// is none of them; 0 when it was taken (i moves past its value); else a usage error's status.
+int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
+                       AnalyserChoice& choice);
 
 class CommandAnalyser {
  public:

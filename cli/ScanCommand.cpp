@@ -33,9 +33,7 @@ struct ScanOptions {
   int presetSteps = 10;  // 100 ms steps
   int memory = 2048;
   int refreshMs = 100;
-  std::string driver;
-  bool hasSeed = false;
-  std::uint64_t seed = 0;
+  AnalyserChoice analyser;
 };
 
 int Parse(const Args& args, ScanOptions& o) {
@@ -48,8 +46,9 @@ int Parse(const Args& args, ScanOptions& o) {
       return true;
     };
     double seconds = 0;
-    int seed = 0;
-    if (a == "--scans") {
+    if (const int taken = TakeAnalyserOption("scan", args, i, o.analyser); taken >= 0) {
+      if (taken > 0) return taken;
+    } else if (a == "--scans") {
       if (!value(v) || !TryStrToInt(v, o.scans) || o.scans < 1 || o.scans > 9999)
         return UsageError("scan", "--scans needs a number of scans, 1 to 9999");
     } else if (a == "--scan-time") {
@@ -64,15 +63,6 @@ int Parse(const Args& args, ScanOptions& o) {
     } else if (a == "--refresh") {
       if (!value(v) || !TryStrToInt(v, o.refreshMs) || o.refreshMs < kShortestRefreshMs)
         return UsageError("scan", "--refresh needs milliseconds, 10 or more");
-    } else if (a == "--simulate") {
-      o.driver = "sim";
-    } else if (a.rfind("--driver=", 0) == 0) {
-      o.driver = a.substr(9);
-    } else if (a == "--seed") {
-      if (!value(v) || !TryStrToInt(v, seed) || seed < 0)
-        return UsageError("scan", "--seed needs a whole number, 0 or more");
-      o.hasSeed = true;
-      o.seed = static_cast<std::uint64_t>(seed);
     } else if (!a.empty() && a[0] == '-') {
       return UsageError("scan", "unknown option " + a);
     } else if (o.prefix.empty()) {
@@ -141,7 +131,7 @@ int Scan(const Args& args) {
   if (int status = CheckOutputs(o)) return status;
   InterruptHandlers handlers;
   CommandAnalyser analyser;
-  if (int status = analyser.Open("scan", {o.driver, o.hasSeed, o.seed, false})) return status;
+  if (int status = analyser.Open("scan", o.analyser)) return status;
   AppState& s = analyser.State();
   HeadlessWindow& window = analyser.Window();
   LinkContext& c = analyser.Link();
