@@ -23,6 +23,7 @@
 #include "display/ViewNav.h"
 #include "fuzz/FuzzDriver.h"
 #include "link/Protocol.h"
+#include "link/Wire.h"
 
 namespace {
 
@@ -30,8 +31,10 @@ using namespace tavlex;
 using fuzz::ByteStream;
 using fuzz::FuzzDriver;
 
-void Require(bool ok) {
-  if (!ok) std::abort();
+void Require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "analyser_fuzz: %s\n", what);
+  std::abort();
 }
 
 // How long one operation may last: its own time (the link's time-out and the margin), then a
@@ -46,7 +49,7 @@ std::int64_t OperationBoundUs(const LinkContext& c) {
 // operation makes no more exchanges than two spectra, the status, the setup and a stop.
 std::int64_t OperationMaxCalls(const LinkContext& c) {
   constexpr std::int64_t kExchanges = 2 * kMaxBlocks + 8;
-  constexpr std::int64_t kCallsPerExchange = 2 * kBlockBytes + 3 * 2 * 64 + 4;
+  constexpr std::int64_t kCallsPerExchange = 2 * kBlockBytes + 3 * 2 * wire::kDiscardRounds + 4;
   return OperationBoundUs(c) / 100 + kExchanges * kCallsPerExchange;
 }
 
@@ -111,7 +114,7 @@ struct Run {
   bool draws = false;
 
   // The state is large: one is made once and started afresh for every input.
-  Run(bool drawn) : state(&TheState()), draws(drawn) {
+  explicit Run(bool drawn) : state(&TheState()), draws(drawn) {
     window.SetTimerInterval(100);
     // The bitmaps keep their own pixel buffers from input to input: a drawing that had to
     // detach a shared one would allocate on every input and set off the leak checks.
@@ -221,10 +224,11 @@ struct Run {
     if (kTrace)
       std::fprintf(stderr,
                    "%-16s %8lld us: acquiring %d timer %d mode %d channels %d rt %d lt %d "
-                   "scans %d linkFailed %d failure %d\n",
+                   "scans %d linkFailed %d failure %d view %d..%d cursor %d vfs %d drawn %d\n",
                    kActionNames[action], static_cast<long long>(clock.Peek() - start), s.acquiring,
                    window.TimerEnabled(), s.mcaMode, s.channelSize, s.realTime, s.liveTime,
-                   s.scanCount, s.linkFailed, static_cast<int>(c.lastFailure));
+                   s.scanCount, s.linkFailed, static_cast<int>(c.lastFailure), s.viewStart,
+                   s.viewEnd, s.cursorChannel, s.vfsIndex, draws);
     Check(c, start, linkFailedBefore);
   }
 
@@ -256,17 +260,20 @@ struct Run {
 
   void Check(const LinkContext& c, std::int64_t start, int linkFailedBefore) {
     const AppState& s = *state;
-    Require(clock.Peek() - start <= OperationBoundUs(c));
+    Require(clock.Peek() - start <= OperationBoundUs(c), "operation outlived its time bound");
     // The memories lie right after the spectrum's buffer: a block stored past its end would
     // land in the first one's start-up ramp.
-    Require(std::memcmp(s.memCounts[0], kRamp.data(), sizeof kRamp) == 0);
-    Require(s.link.owedBytes >= 0 && s.link.owedBytes <= kBlockBytes);
-    Require(s.channelSize >= 0 && s.channelSize <= kReadBufferChannels);
+    Require(std::memcmp(s.memCounts[0], kRamp.data(), sizeof kRamp) == 0,
+            "counts written past the spectrum");
+    Require(s.link.owedBytes >= 0 && s.link.owedBytes <= kBlockBytes, "owed bytes out of range");
+    Require(s.channelSize >= 0 && s.channelSize <= kReadBufferChannels,
+            "channel size out of range");
     // A run the window shows as going is polled; otherwise it would never end.
-    Require(s.acquiring == 0 || window.TimerEnabled());
+    Require(s.acquiring == 0 || window.TimerEnabled(), "a run shown as going without its timer");
     if (s.linkFailed && !linkFailedBefore)
       Require(s.acquiring == 0 && !window.TimerEnabled() &&
-              window.Text(Field::Edit1) == kLinkLostMessage);
+                  window.Text(Field::Edit1) == kLinkLostMessage,
+              "a lost link that did not end the run");
   }
 };
 
