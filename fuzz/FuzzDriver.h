@@ -42,6 +42,9 @@ class FuzzDriver : public Driver {
   // A new run: the answers, a fresh analyser and no handle open.
   void Reset(const std::uint8_t* answers, std::size_t size);
 
+  // The analyser is gone for good: every call fails from now on.
+  void Unplug() { answers_.Reset(nullptr, 0); }
+
   // The operation under way may last `boundUs` on the clock and make `maxCalls` driver calls;
   // a call beyond either traps.
   void Watch(std::int64_t boundUs, std::int64_t maxCalls);
