@@ -11,7 +11,7 @@ bool IsMemorySize(int channels);
 // Truncates towards zero, saturating at the int range; not a number gives 0.
 int TruncToInt(double v);
 // Live time in 0.1 s: real time less the dead time of the counted events.
-int LiveTimeFrom(int realTime, int events, float deadTimePerEvent);
+int LiveTimeFrom(int realTime, std::uint64_t events, float deadTimePerEvent);
 // Display start, end and cursor labels, the view range, the scale, and (when `takeCursor`) the
 // cursor, from the status block.
 void TakeDisplayState(LinkContext& c, bool takeCursor = true);

@@ -84,8 +84,9 @@ bool StoppedCounting(LinkContext& c) {
 }
 
 // Live time in 0.1 s: real time less the dead time of the counted events.
-int LiveTimeFrom(int realTime, int events, float deadTimePerEvent) {
-  return TruncToInt(realTime - events * static_cast<double>(deadTimePerEvent) * 0.00001);
+int LiveTimeFrom(int realTime, std::uint64_t events, float deadTimePerEvent) {
+  return TruncToInt(realTime -
+                    static_cast<double>(events) * static_cast<double>(deadTimePerEvent) * 0.00001);
 }
 
 // Display state the analyser owns while it runs: range, cursor, scale.
@@ -140,29 +141,56 @@ void EndRun(LinkContext& c, bool atHostPreset) {
   AppState& s = c.s;
   CollectThenStop(c);
   s.realTime = s.acqStatus.RealTime10ms() / 10;
-  s.liveTime = LiveTimeFrom(s.realTime, s.acqStatus.Events(), s.mcaSetup.deadTimePerEvent);
+  s.liveTime = LiveTimeFrom(s.realTime, EventsSinceClear(s), s.mcaSetup.deadTimePerEvent);
   if (atHostPreset) s.realTime = s.mcaSetup.presetTime;
   // The run may have gone past the preset by a tick: no live time longer than the real one.
   s.liveTime = std::min(s.liveTime, s.realTime);
   PaintBox1Paint(s, c.window);
 }
 
-void UpdateRatesAndTimes(AppState& s) {
+// The rate is taken between two ticks that both read the blocks and the status, from the
+// spectrum total modulo 2^32, so it stays right when the total wraps. A tick that missed either
+// keeps the rate shown before it (`shownRate`: a block read leaves the total in countRate), and
+// the next good one spans both.
+void UpdateRatesAndTimes(AppState& s, float shownRate, bool blocksRead, bool statusRead) {
+  LinkHealth& link = s.link;
   const int rt10ms = s.acqStatus.RealTime10ms();
   s.realSeconds = static_cast<float>(rt10ms * 0.01);
-  s.totalCounts = s.countRate;
-  // The first tick of a run has nothing of this run to take a rate from.
-  if (!s.link.rateBaseline) {
-    s.prevRealSeconds = s.realSeconds;
-    s.prevTotalCounts = s.totalCounts;
-    s.link.rateBaseline = 1;
+  s.totalCounts = static_cast<float>(link.spectrumTotal);
+  if (blocksRead && statusRead) {
+    // The first tick of a run, or the first after a clear, has nothing to take a rate from.
+    const bool first = !link.rateBaseline;
+    if (first) {
+      link.rateTotal = link.spectrumTotal;
+      link.rateTime10ms = rt10ms;
+      link.rateBaseline = 1;
+    }
+    std::uint32_t added = 0;
+    const bool forward = CounterAdvance(link.rateTotal, link.spectrumTotal, &added);
+    // In whole 10 ms steps: seconds in single precision lose the step after an hour.
+    const double seconds = (static_cast<std::int64_t>(rt10ms) - link.rateTime10ms) * 0.01;
+    s.prevRealSeconds = static_cast<float>(link.rateTime10ms * 0.01);
+    s.prevTotalCounts = static_cast<float>(link.rateTotal);
+    s.tickSeconds = static_cast<float>(seconds);
+    if (forward && seconds > 0) {
+      s.countRate = static_cast<float>(added / seconds * 0.001);
+      link.rateTotal = link.spectrumTotal;
+      link.rateTime10ms = rt10ms;
+    } else if (first || !forward) {
+      // A new baseline; or counts went back, the memory cleared behind the host's back.
+      s.countRate = 0;
+      link.rateTotal = link.spectrumTotal;
+      link.rateTime10ms = rt10ms;
+    } else {
+      // No real time has passed: counts alone are no rate. The next tick spans both.
+      s.countRate = shownRate;
+    }
+  } else {
+    s.countRate = shownRate;
   }
-  s.countRate = s.totalCounts - s.prevTotalCounts;
-  s.tickSeconds = s.realSeconds - s.prevRealSeconds;
-  if (s.tickSeconds > 0) s.countRate = static_cast<float>(s.countRate / s.tickSeconds * 0.001);
   if (!(s.countRate >= 0) || std::isinf(s.countRate)) s.countRate = 0;
   s.realTime = rt10ms / 10;
-  s.liveTime = LiveTimeFrom(s.realTime, s.acqStatus.Events(), s.mcaSetup.deadTimePerEvent);
+  s.liveTime = LiveTimeFrom(s.realTime, EventsSinceClear(s), s.mcaSetup.deadTimePerEvent);
   s.deadTime = TruncToInt(static_cast<double>(s.countRate) * s.mcaSetup.deadTimePerEvent);
 }
 
@@ -251,11 +279,10 @@ void ApplyMcaSetup(LinkContext& c) {
 void McaTick(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
-  s.prevRealSeconds = s.realSeconds;
-  s.prevTotalCounts = s.totalCounts;
+  const float shownRate = s.countRate;
 
   c.window.SetTimerEnabled(false);
-  ReadSpectrumBlocks(c, 0);
+  const bool blocksRead = ReadSpectrumBlocks(c, 0) == 1;
   c.window.SetTimerEnabled(true);
 
   // After a time-out in the blocks the operation has given up: no status read this tick.
@@ -272,7 +299,7 @@ void McaTick(LinkContext& c) {
       return;
     }
   }
-  UpdateRatesAndTimes(s);
+  UpdateRatesAndTimes(s, shownRate, blocksRead, statusRead);
   // The repaint ends with the three copies to the paint box, so the tick needs none of its own.
   PaintBox1Paint(s, c.window);
 }

@@ -94,7 +94,7 @@ void ShowMcaSlot(LinkContext& c) {
     if (ReadStatus(c, 0) == 1) {
       TakeDisplayState(c);
       s.realTime = s.acqStatus.RealTime10ms() / 10;
-      s.liveTime = LiveTimeFrom(s.realTime, s.acqStatus.Events(), s.mcaSetup.deadTimePerEvent);
+      s.liveTime = LiveTimeFrom(s.realTime, EventsSinceClear(s), s.mcaSetup.deadTimePerEvent);
       // A finished run shows its preset exactly; an unfinished one its own real time, not a
       // preset it never reached.
       if (s.realTime >= s.mcaSetup.presetTime) s.realTime = s.mcaSetup.presetTime;

@@ -14,6 +14,10 @@ using DeviceHandle = void*;
 
 class MainWindowPort;
 
+struct AppState;
+// The analyser's event total since its memory was cleared, across the wraps of its counter.
+std::uint64_t EventsSinceClear(const AppState& s);
+
 struct AppState {
   // Instrument link
   DeviceHandle deviceHandles[16] = {};
@@ -118,5 +122,10 @@ void ReleaseBitmaps(AppState& s);
 
 // Fills a bitmap with one 0x00BBGGRR colour, pixel by pixel.
 void FillBitmap(QImage& image, Colour colour);
+
+inline std::uint64_t EventsSinceClear(const AppState& s) {
+  return (static_cast<std::uint64_t>(s.link.eventWraps) << 32) |
+         static_cast<std::uint32_t>(s.acqStatus.Events());
+}
 
 }  // namespace tavlex

@@ -48,7 +48,24 @@ struct LinkHealth {
   int stillTicks = 0;
   std::int64_t stillSinceUs = 0;
   int rateBaseline = 0;  // the run's first tick has set the totals the rate is taken from
+  // The analyser's counters are 32 bits wide and wrap in an hour at a high count rate. The
+  // spectrum total of the last block read and the one the rate was last taken from, both modulo
+  // 2^32, with the real time of the latter; the event total of the last status and how often it
+  // has passed 2^32 since the memory was cleared.
+  std::uint32_t spectrumTotal = 0;
+  std::uint32_t rateTotal = 0;
+  std::int32_t rateTime10ms = 0;
+  std::uint32_t lastEvents = 0;
+  std::uint32_t eventWraps = 0;
 };
+
+// How far a wrapping 32-bit counter moved from `from` to `to`; false when it went back instead
+// (the memory was cleared), which a counter that only counts up can tell apart from a wrap as
+// long as it is read at least once per 2^31 counts.
+inline bool CounterAdvance(std::uint32_t from, std::uint32_t to, std::uint32_t* added) {
+  *added = to - from;
+  return *added < 0x80000000u;
+}
 
 struct RoiRecord {
   std::int32_t defined = 0;  // switched on at least once

@@ -28,7 +28,7 @@ void PreviewHeader(PlotCanvas& c, AppState& s) {
   NumberRight(c, 175, 18, "%8.1f", st.RealTime10ms() * 0.01);
   if (s.logScale == 0) c.Text(10, 18, VfsLabel(s.vfsIndex), s.headerTextColour);
   NumberRight(c, 375, 5, "%8.2f", s.countRate);
-  NumberRight(c, 375, 18, "%8.2f", st.Events() * 0.001);
+  NumberRight(c, 375, 18, "%8.2f", static_cast<double>(EventsSinceClear(s)) * 0.001);
   c.Text(50, 5, "* ACQ *", kRed);
   c.Text(50, 18, s.currentHeader.Comment().substr(0, 31), kRed);
 }

@@ -60,7 +60,7 @@ void DrawHeader(PlotCanvas& c, AppState& s, MainWindowPort& window) {
   if (s.acquiring == 0) s.countRate = 0;
   if (s.logScale == 0) c.Text(10, 18, VfsLabel(s.vfsIndex), s.headerTextColour);
   NumberRight(c, 375, 5, "%8.2f", s.countRate);
-  NumberRight(c, 375, 18, "%8.2f", s.acqStatus.Events() * 0.001);
+  NumberRight(c, 375, 18, "%8.2f", static_cast<double>(EventsSinceClear(s)) * 0.001);
   if (s.acquiring == 1)
     c.Text(50, 5, "  * ACQ *", kRed);
   else

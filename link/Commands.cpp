@@ -26,6 +26,14 @@ int NotSent(LinkContext& c) {
   return Fail(c, LinkFailure::Refused);
 }
 
+// The analyser's memory was cleared: its totals start again from 0, and a rate taken across
+// the clear would be meaningless.
+void ForgetCounters(LinkHealth& link) {
+  link.lastEvents = 0;
+  link.eventWraps = 0;
+  link.rateBaseline = 0;
+}
+
 }  // namespace
 
 int SendStart(LinkContext& c, int device) {
@@ -71,6 +79,7 @@ int SendStopBriefly(LinkContext& c, int device) {
 int SendClear(LinkContext& c, int device) {
   if (!ExchangeAck(c, device, "$C;")) return 0;
   ZeroSpectrum(c.s);
+  ForgetCounters(c.s.link);
   return 1;
 }
 
@@ -78,6 +87,7 @@ int SendScanClear(LinkContext& c, int device) {
   c.s.scanCount = 0;
   if (!ExchangeAck(c, device, "$CX;")) return 0;
   ZeroSpectrum(c.s);
+  ForgetCounters(c.s.link);
   return 1;
 }
 
@@ -97,8 +107,13 @@ int SendMemorySize(LinkContext& c, int device, int channels) {
   };
   constexpr Size kSizes[] = {
       {256, "$M2;"}, {512, "$M4;"}, {1024, "$M8;"}, {2048, "$M16;"}, {4096, "$M32;"}};
-  for (const Size& size : kSizes)
-    if (size.channels == channels) return ExchangeAck(c, device, size.frame);
+  for (const Size& size : kSizes) {
+    if (size.channels != channels) continue;
+    if (!ExchangeAck(c, device, size.frame)) return 0;
+    // The spectrum total now sums another memory: no rate across the change.
+    c.s.link.rateBaseline = 0;
+    return 1;
+  }
   return NotSent(c);
 }
 

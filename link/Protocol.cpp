@@ -51,6 +51,19 @@ void RecomputeTotals(AppState& s) {
   }
   s.maxChannelCount = largest;
   s.countRate = static_cast<float>(total);
+  s.link.spectrumTotal = total;
+}
+
+// Counts the wraps of the analyser's event total; a total that went back is a cleared memory.
+void NoteEvents(LinkHealth& link, std::uint32_t events) {
+  std::uint32_t added = 0;
+  if (events < link.lastEvents) {
+    if (CounterAdvance(link.lastEvents, events, &added))
+      ++link.eventWraps;
+    else
+      link.eventWraps = 0;
+  }
+  link.lastEvents = events;
 }
 
 }  // namespace
@@ -94,6 +107,7 @@ int ReadStatus(LinkContext& c, int device) {
   if (!wire::ReadExact(c, h, block, kStatusBytes)) return 0;
   if (waiting > kStatusBytes) wire::Discard(c, h);
   std::memcpy(c.s.acqStatus.data(), block, kStatusBytes);
+  NoteEvents(c.s.link, static_cast<std::uint32_t>(c.s.acqStatus.Events()));
   return 1;
 }
 

@@ -113,7 +113,7 @@ TEST_F(FastAcqTest, CountRateAndDeadTime) {
   EXPECT_FLOAT_EQ(s().totalCounts, 120000.0f);
 }
 
-TEST_F(AcqWindowTest, EqualRealTimesKeepTheDifferenceOfTotals) {
+TEST_F(AcqWindowTest, CountsWithoutRealTimeWaitForTheNextTickWithTime) {
   Open();
   QTest::mouseClick(form->McaStart, Qt::LeftButton);
   AdvanceMs(1000);
@@ -121,11 +121,15 @@ TEST_F(AcqWindowTest, EqualRealTimesKeepTheDifferenceOfTotals) {
   AdvanceMs(1000);
   Tick();
   ASSERT_FLOAT_EQ(s().countRate, 1.0f);
-  // Counts appear without the real time moving on.
+  // Counts appear without the real time moving on: 500 counts in no time are no rate.
   sim().SetCount(100, sim().Count(100) + 500);
   Tick();
   EXPECT_FLOAT_EQ(s().tickSeconds, 0.0f);
-  EXPECT_FLOAT_EQ(s().countRate, 500.0f);  // not divided by a time
+  EXPECT_FLOAT_EQ(s().countRate, 1.0f);
+  AdvanceMs(1000);
+  Tick();
+  EXPECT_FLOAT_EQ(s().tickSeconds, 1.0f);
+  EXPECT_FLOAT_EQ(s().countRate, 1.5f);  // 1000 + 500 counts over that second
 }
 
 TEST_F(AcqWindowTest, DisplayStateComesFromTheStatusBlock) {
