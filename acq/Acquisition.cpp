@@ -196,6 +196,8 @@ void StampStart(AppState& s) {
 void McaStart(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
+  // A run still under way is superseded by this one: it keeps its copy first.
+  if (s.acquiring == 1) KeepRunCopy(s);
   StampStart(s);
   NameRecoveryCopy(s.runCopy, s.currentHeader.Date(), false);
   const bool opened = s.deviceCount == 0 && OpenDevice(c, 0) == 1;

@@ -32,7 +32,7 @@ bool Timer1Tick(LinkContext& c);
 // The automatic recovery copy of the run that ends (files/Recovery.h): the displayed spectrum of
 // an MCA run, the last finished scan of a scan run (nothing before its first). Every end of a
 // run writes it: the preset, the analyser stopping by itself, Stop, Abort, an interrupt, a lost
-// link. Nothing of it shows in the window.
+// link, a Start over a run under way. Nothing of it shows in the window.
 void KeepRunCopy(AppState& s);
 // The window closes: a run still under way is neither stopped nor read again (Exit sends
 // nothing), but the counts shown so far are kept in its copy.

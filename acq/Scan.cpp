@@ -21,6 +21,8 @@ void SxfmStart(LinkContext& c) {
   if (s.deviceCount == 0 && OpenDevice(c, 0) == 1)
     SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
   ResetRunHealth(s);
+  // A run still under way is superseded by this one: it keeps its copy first.
+  if (s.acquiring == 1) KeepRunCopy(s);
   NameRecoveryCopy(s.runCopy, AcqDateNow(), true);
   SendScanStart(c, 0);
   ShowLogScale(s, c.window, 1);

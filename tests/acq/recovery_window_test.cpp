@@ -37,8 +37,11 @@ bool IsScan(End end) {
 class RunWindow : public AcqWindowTest {
  public:
   void TestBody() override {}
+  using AcqWindowTest::AdvanceMs;
   using AcqWindowTest::errors;
   using AcqWindowTest::form;
+  using AcqWindowTest::Open;
+  using AcqWindowTest::Tick;
   AppState& State() { return s(); }
 
   // MCA: a preset of 10.0 s on 4096 channels. Scans: 512 channels, scans of 1.0 s.
@@ -208,6 +211,30 @@ TEST_F(RecoveryWindowTest, EveryEndOfARunLeavesOneCopyWithTheCountsShown) {
       EXPECT_EQ(std::memcmp(b.constData() + kYearAt, s.currentHeader.data() + kYearAt, 14), 0);
     }
   }
+}
+
+TEST_F(RecoveryWindowTest, AStartDuringARunKeepsTheRunItSupersedes) {
+  const QString folder = UseDataFolder("data");
+  RunWindow w;
+  w.Open();
+  QTest::mouseClick(w.form->McaStart, Qt::LeftButton);
+  w.AdvanceMs(2000);
+  w.Tick();
+  // Scans started over the MCA run: its 2000 counts are kept before they are read over.
+  QTest::mouseClick(w.form->SxfmStart, Qt::LeftButton);
+  ASSERT_EQ(w.State().mcaMode, 0);
+  const QStringList files = QDir(folder).entryList(QDir::Files);
+  ASSERT_EQ(files.size(), 1);
+  EXPECT_TRUE(files[0].endsWith("-mca.dat"));
+  const QByteArray b = ReadAll(folder + "/" + files[0]);
+  ASSERT_EQ(b.size(), 1024 + 4 * 4096);
+  std::int64_t total = 0;
+  for (int ch = 0; ch < 4096; ++ch) total += I32(b, kCountsAt + 4 * ch);
+  EXPECT_EQ(total, 2000);
+  EXPECT_EQ(I32(b, kRealAt), 20);
+  // Aborted before a scan finished: the scans leave nothing more.
+  QTest::mouseClick(w.form->SxfmStop, Qt::LeftButton);
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(RecoveryWindowTest, ACopyThatCannotBeWrittenChangesNothingOnTheScreen) {
