@@ -8,6 +8,7 @@
 
 #include "acq/AcqShared.h"
 #include "display/Plot.h"
+#include "files/Recovery.h"
 
 namespace tavlex {
 
@@ -50,6 +51,7 @@ void LinkLost(LinkContext& c) {
   c.s.linkFailed = 1;
   c.window.SetText(Field::Edit1, kLinkLostMessage);
   PaintBox1Paint(c.s, c.window);
+  KeepRunCopy(c.s);
 }
 
 // One failed call is not a lost analyser: only a device the driver no longer lists, or a
@@ -146,6 +148,7 @@ void EndRun(LinkContext& c, bool atHostPreset) {
   // The run may have gone past the preset by a tick: no live time longer than the real one.
   s.liveTime = std::min(s.liveTime, s.realTime);
   PaintBox1Paint(s, c.window);
+  KeepRunCopy(s);
 }
 
 // The rate is taken between two ticks that both read the blocks and the status, from the
@@ -221,7 +224,10 @@ void StampStart(AppState& s) {
 void McaStart(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
+  // A run still under way is superseded by this one: it keeps its copy first.
+  if (s.acquiring == 1) KeepRunCopy(s);
   StampStart(s);
+  NameRecoveryCopy(s.runCopy, s.currentHeader.Date(), false);
   const bool opened = s.deviceCount == 0 && OpenDevice(c, 0) == 1;
   // Host and analyser agree on preset and memory before the first run on a new link, even
   // when the setup was confirmed before the analyser was opened.
@@ -239,14 +245,17 @@ void McaStart(LinkContext& c) {
 }
 
 void McaStop(LinkContext& c) {
+  const bool running = c.s.acquiring == 1;
   BeginOperation(c);
   SendStop(c, 0);
   PaintBox1Paint(c.s, c.window);
+  if (running && c.s.acquiring == 0) KeepRunCopy(c.s);
 }
 
 void McaStopAndCollect(LinkContext& c) {
   BeginOperation(c);
   CollectThenStop(c);
+  KeepRunCopy(c.s);
 }
 
 void McaClear(LinkContext& c) {
@@ -302,6 +311,16 @@ void McaTick(LinkContext& c) {
   UpdateRatesAndTimes(s, shownRate, blocksRead, statusRead);
   // The repaint ends with the three copies to the paint box, so the tick needs none of its own.
   PaintBox1Paint(s, c.window);
+}
+
+void KeepRunCopy(AppState& s) {
+  // A scan run that has not finished a scan has nothing of its own to keep.
+  if (s.runCopy.scan == 1 && s.scanCount == 0) return;
+  SaveRecoveryCopy(s, s.runCopy);
+}
+
+void KeepRunOnClose(AppState& s) {
+  if (s.acquiring == 1) KeepRunCopy(s);
 }
 
 bool Timer1Tick(LinkContext& c) {

@@ -8,6 +8,8 @@
 #include "acq/Acquisition.h"
 #include "display/Memories.h"
 #include "display/Plot.h"
+#include "files/Recovery.h"
+#include "files/SpectrumFile.h"
 
 namespace tavlex {
 
@@ -19,6 +21,9 @@ void SxfmStart(LinkContext& c) {
   if (s.deviceCount == 0 && OpenDevice(c, 0) == 1)
     SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
   ResetRunHealth(s);
+  // A run still under way is superseded by this one: it keeps its copy first.
+  if (s.acquiring == 1) KeepRunCopy(s);
+  NameRecoveryCopy(s.runCopy, AcqDateNow(), true);
   SendScanStart(c, 0);
   ShowLogScale(s, c.window, 1);
 }
@@ -27,6 +32,7 @@ void SxfmStop(LinkContext& c) {
   if (c.s.acquiring != 1) return;
   BeginOperation(c);
   SendStop(c, 0);
+  if (c.s.acquiring == 0) KeepRunCopy(c.s);
 }
 
 void SxfmClear(LinkContext& c) {

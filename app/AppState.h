@@ -43,6 +43,8 @@ struct AppState {
   int scanCount = 0;
   // Set when the link failed during an acquisition, so the run is not shown as healthy.
   int linkFailed = 0;
+  // The copy every end of a run leaves in the user's data folder.
+  RunCopy runCopy;
 
   // Spectrum slots and headers
   int channelSize = 4096;

@@ -67,6 +67,13 @@ inline bool CounterAdvance(std::uint32_t from, std::uint32_t to, std::uint32_t* 
   return *added < 0x80000000u;
 }
 
+// The automatic recovery copy of the run under way or last ended (files/Recovery.h).
+struct RunCopy {
+  char stem[32] = {};  // "YYYYMMDD-HHMMSS-mca" or "-scan": when the run started and what it is
+  char file[40] = {};  // its file in the recovery folder, once the run has written it
+  int scan = 0;        // 1 for a scan run: the copy holds its last finished scan
+};
+
 struct RoiRecord {
   std::int32_t defined = 0;  // switched on at least once
   std::int32_t shown = 0;    // summed and drawn by the repaint

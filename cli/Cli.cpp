@@ -68,7 +68,9 @@ const Command kCommands[] = {
      "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
      "sequence; --sim-unplug-after S pulls its cable S seconds into the run, to see (or test)\n"
      "what a lost analyser does: the run ends, what was acquired is saved, the exit status is "
-     "1.\n"},
+     "1.\n"
+     "Like every run, it also leaves an automatic copy of its spectrum in tavlex/recovered\n"
+     "(the newest 50 are kept).\n"},
     {"scan", cli::Scan,
      "usage: tavlex scan PREFIX --scans N [--scan-time SECONDS] [--memory 512|1024|2048]\n"
      "                   [--refresh MS] [--driver=sim|d2xx|ftdi | --simulate] [--seed N]\n"
@@ -78,7 +80,8 @@ const Command kCommands[] = {
      "then aborts. Each finished scan is saved as PREFIX-0001.dat, PREFIX-0002.dat, ... and\n"
      "PREFIX.csv gets one line per scan: scan,real_s,events,kcps. Nothing is measured when one\n"
      "of these files is already there or cannot be written. Ctrl-C, SIGTERM and SIGHUP abort\n"
-     "the scans and keep those already saved (exit status 130).\n"},
+     "the scans and keep those already saved (exit status 130). The last finished scan is\n"
+     "also copied to tavlex/recovered in the user's data folder (the newest 50 are kept).\n"},
     {"calibrate", cli::Calibrate,
      "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
      "                        [--json]\n"

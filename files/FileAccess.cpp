@@ -121,12 +121,18 @@ PathProblem OpenInputFile(std::string_view path, QFile& device) {
   return problem;
 }
 
-std::string RecoveryPath(std::string_view target) {
+std::string RecoveryFolder() {
   const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (base.isEmpty()) return {};
   const QString folder = base + "/tavlex/recovered";
   if (!QDir().mkpath(folder)) return {};
-  const std::string start = QFile::encodeName(folder).toStdString() + "/" + Stem(target) + "-" +
+  return QFile::encodeName(folder).toStdString();
+}
+
+std::string RecoveryPath(std::string_view target) {
+  const std::string folder = RecoveryFolder();
+  if (folder.empty()) return {};
+  const std::string start = folder + "/" + Stem(target) + "-" +
                             QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString();
   for (int n = 1; n < 1000; ++n) {
     const std::string path = start + (n > 1 ? "-" + std::to_string(n) : "") + ".dat";

@@ -37,6 +37,10 @@ std::string OutputTarget(std::string_view path);
 // wait on it. `device` takes over the opened handle.
 PathProblem OpenInputFile(std::string_view path, QFile& device);
 
+// The user's application data folder for spectra kept on the program's own account
+// (tavlex/recovered), made when missing; empty when it cannot be made.
+std::string RecoveryFolder();
+
 // Where a spectrum whose save failed is kept instead: the user's application data folder
 // (tavlex/recovered), the target's name with the time and, if needed, a number that makes it
 // new. Creates the folder; empty when it cannot be made.

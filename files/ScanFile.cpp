@@ -66,22 +66,34 @@ FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_vie
   }
   // The scan's file carries the scan's own times; the window's name and times stay as they are.
   KeepShownState keep(s);
-  s.presetTime = s.sxfmSetup.presetTime;
-  s.realTime = s.sxfmSetup.presetTime;
+  const ScanTimes times = FinishedScanTimes(s);
+  s.presetTime = times.preset;
+  s.realTime = times.real;
+  s.liveTime = times.live;
+  // Each scan's file says when it was measured.
+  s.currentHeader.SetDate(AcqDateNow());
+  return WriteSpectrumFile(s, window, path);
+}
+
+ScanTimes FinishedScanTimes(const AppState& s) {
+  ScanTimes t;
+  t.preset = t.real = s.sxfmSetup.presetTime;
   double events = 0;
   for (int ch = 0; ch < s.channelSize && ch < kReadBufferChannels; ++ch)
     events += s.spectrumCounts[ch];
-  const double live =
-      s.realTime - events * static_cast<double>(s.mcaSetup.deadTimePerEvent) * 0.00001;
-  s.liveTime = live < 0 ? 0 : static_cast<int>(live);
-  // Each scan's file says when it was measured.
+  const double live = t.real - events * static_cast<double>(s.mcaSetup.deadTimePerEvent) * 0.00001;
+  t.live = live < 0 ? 0 : static_cast<int>(live);
+  return t;
+}
+
+AcqDate AcqDateNow() {
   const QDateTime now = QDateTime::currentDateTime();
-  s.currentHeader.SetDate(
-      {static_cast<std::int16_t>(now.date().year()), static_cast<std::int16_t>(now.date().month()),
-       static_cast<std::int16_t>(now.date().day()), static_cast<std::int16_t>(now.time().hour()),
-       static_cast<std::int16_t>(now.time().minute()),
-       static_cast<std::int16_t>(now.time().second())});
-  return WriteSpectrumFile(s, window, path);
+  return {static_cast<std::int16_t>(now.date().year()),
+          static_cast<std::int16_t>(now.date().month()),
+          static_cast<std::int16_t>(now.date().day()),
+          static_cast<std::int16_t>(now.time().hour()),
+          static_cast<std::int16_t>(now.time().minute()),
+          static_cast<std::int16_t>(now.time().second())};
 }
 
 }  // namespace tavlex

@@ -14,6 +14,8 @@
 
 namespace tavlex {
 
+class SafeWriter;
+
 // The checked view for a read: 0, 1, 2 = Mem1, Mem2, Mem3; this value = MCA (no memory copy).
 inline constexpr int kMcaView = -1;
 // dataFilePath holds 255 characters and a NUL.
@@ -92,6 +94,22 @@ FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& h
 
 // Fills company, channel size, calibration, ROIs and times of currentHeader as a save does.
 void FillHeaderForWrite(AppState& s);
+// The same on a copy of a header, leaving the state as it is.
+void FillHeaderForWrite(const AppState& s, SpectrumHeader& header);
+
+// The .dat bytes (the header, then up to kReadBufferChannels counts) through an opened writer,
+// put in place. False when any of it failed; an old file then stays.
+bool WriteDat(SafeWriter& out, const SpectrumHeader& header, const std::int32_t* counts,
+              int channels);
+
+// A scan's own times, as its file carries them: the scan preset as preset and real time, and
+// the live time left by the dead time of its counts.
+struct ScanTimes {
+  int preset = 0, real = 0, live = 0;  // 0.1 s
+};
+ScanTimes FinishedScanTimes(const AppState& s);
+// The local date and time as a header's acquisition date.
+AcqDate AcqDateNow();
 
 // Cuts the comment and sample ID to 31 characters so each ends inside its slot.
 void TerminateHeaderTexts(SpectrumHeader& header);

@@ -33,7 +33,10 @@ bool WriteCounts(SafeWriter& out, const std::int32_t* counts, int n) {
 }  // namespace
 
 void FillHeaderForWrite(AppState& s) {
-  SpectrumHeader& h = s.currentHeader;
+  FillHeaderForWrite(s, s.currentHeader);
+}
+
+void FillHeaderForWrite(const AppState& s, SpectrumHeader& h) {
   h.SetChannelSize(static_cast<std::int16_t>(s.channelSize));
   h.SetCompany(header::kCompanyText);
   if (s.calibrated == 1) {
@@ -79,11 +82,16 @@ FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_vi
     return r;
   }
   FillHeaderForWrite(s);
-  const int n = std::clamp(s.channelSize, 0, kReadBufferChannels);
-  out.Write(s.currentHeader.data(), SpectrumHeader::kSize);
-  WriteCounts(out, s.spectrumCounts, n);
-  if (!out.Commit()) return Failed(window, FileStatus::WriteError, filetext::kWriteError);
+  if (!WriteDat(out, s.currentHeader, s.spectrumCounts, s.channelSize))
+    return Failed(window, FileStatus::WriteError, filetext::kWriteError);
   return {};
+}
+
+bool WriteDat(SafeWriter& out, const SpectrumHeader& header, const std::int32_t* counts,
+              int channels) {
+  out.Write(header.data(), SpectrumHeader::kSize);
+  WriteCounts(out, counts, std::clamp(channels, 0, kReadBufferChannels));
+  return out.Commit();
 }
 
 }  // namespace tavlex

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "acq/Acquisition.h"
 #include "display/StartUp.h"
 #include "link/Driver.h"
 #include "ui/ErrorBox.h"
@@ -100,6 +102,11 @@ void TForm1::PaintBoxChanged() {
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (state_->bitmapsAlive) Guarded(this, [this] { Edit1Click(); })();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  KeepRunOnClose(*state_);
+  QMainWindow::closeEvent(event);
 }
 
 void TForm1::changeEvent(QEvent* event) {

@@ -194,6 +194,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // However the window is closed (Exit or its title bar), a run under way keeps its counts.
+  void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
