@@ -11,6 +11,7 @@
 #include <sanitizer/lsan_interface.h>
 
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -301,6 +302,10 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // The application and the font caches of the first drawing live as long as the process.
   __lsan::ScopedDisabler keep;
   new QGuiApplication(argc, argv);
+  // Every run that ends leaves a recovery copy in the user's data folder: here a folder of the
+  // fuzzer's own, removed when it exits, so that the copies are written as in the program.
+  static QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
   DrawnStartUp();
   return 0;
 }
