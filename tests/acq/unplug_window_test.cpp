@@ -4,6 +4,8 @@
 // time-out, the counts on screen stay, and after plugging in and "OpenMCA" a new run works
 // without restarting the program.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <algorithm>
 #include <cctype>
@@ -15,11 +17,24 @@
 #include "standards/Editref.h"
 #include "tests/acq/AcqFixture.h"
 #include "tests/standards/StdFiles.h"
+#include "ui/PaintBox.h"
 
 namespace tavlex::test {
 namespace {
 
-enum class Moment { Idle, McaRun, ScanRun, SetupOk, McaMemory, LoadStd, MlsqFit };
+enum class Moment {
+  Idle,        // Start clicked
+  IdleCursor,  // a click in the plot, which sends the cursor
+  IdleRoi,     // ROI #2 switched on, which sends the hardware window
+  McaRun,      // the ticks
+  RunExpand,   // "<< >>" during a run, which asks the analyser to zoom
+  ScanRun,
+  SetupOk,
+  SetupInRun,  // the setup dialog open during a run, the run's ticks going on, then OK
+  McaMemory,
+  LoadStd,
+  MlsqFit,
+};
 
 struct UnplugCase {
   const char* name;
@@ -40,7 +55,10 @@ void PrintTo(const UnplugCase& k, std::ostream* os) {
 const UnplugCase kCases[] = {
     {"idle, Start", Moment::Idle, nullptr, false, "Status", 0},
     {"idle, Start written", Moment::Idle, "$G;", false, "Status", 0},
+    {"idle, a click in the plot", Moment::IdleCursor, nullptr, false, "Status", 0},
+    {"idle, ROI on", Moment::IdleRoi, nullptr, false, "Status", 0},
     {"MCA run between ticks", Moment::McaRun, nullptr, true, kLost, 0},
+    {"MCA run, expand", Moment::RunExpand, nullptr, true, kLost, 0},
     {"MCA run amid the blocks", Moment::McaRun, "$R5;", true, kLost, 4},
     {"MCA run at the status", Moment::McaRun, "$R0;", true, kLost, 32},
     {"scan run between ticks", Moment::ScanRun, nullptr, true, kLost, 0},
@@ -49,6 +67,7 @@ const UnplugCase kCases[] = {
     // The preset frame is shown as it goes out, whether or not it arrives.
     {"setup OK", Moment::SetupOk, nullptr, false, "$P100;", 0},
     {"setup OK, preset written", Moment::SetupOk, "$P100;", false, "$P100;", 0},
+    {"setup OK during a run", Moment::SetupInRun, nullptr, true, "$P100;", 0},
     {"MCA memory", Moment::McaMemory, nullptr, false, "Status", 0},
     {"MCA memory amid the blocks", Moment::McaMemory, "$R5;", false, "Status", 4},
     // Load Std's count comes after the line of the tick that lost the link.
@@ -143,12 +162,16 @@ class UnplugTest : public AcqWindowTest, public ::testing::WithParamInterface<Un
     Setup([](TXMCA1SetUp& d) { d.PresetRT->setText("10.0"); });
     switch (m) {
       case Moment::Idle:
+      case Moment::IdleCursor:
+      case Moment::IdleRoi:
       case Moment::SetupOk:
       case Moment::McaMemory:
         RunToThePreset();
         ASSERT_EQ(s().acquiring, 0);
         break;
       case Moment::McaRun:
+      case Moment::RunExpand:
+      case Moment::SetupInRun:
       case Moment::LoadStd:
       case Moment::MlsqFit:
         StartMcaRun();
@@ -167,11 +190,42 @@ class UnplugTest : public AcqWindowTest, public ::testing::WithParamInterface<Un
       case Moment::Idle:
         Operation([this] { Click(form->McaStart); });
         break;
+      case Moment::IdleCursor:
+        Operation([this] {
+          QTest::mouseClick(form->PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(118, 100));
+        });
+        EXPECT_EQ(s().cursorChannel, 800);  // 100 columns of 8 channels into the plot
+        break;
+      case Moment::IdleRoi:
+        form->ROINoSelect->setCurrentIndex(2);
+        emit form->ROINoSelect->activated(2);
+        form->EditROILow->setText("100");
+        form->EditROIHigh->setText("120");
+        Operation([this] { form->ROIOnCheck->click(); });
+        EXPECT_EQ(s().roiTable[2].shown, 1);
+        break;
+      case Moment::RunExpand: {
+        const int start = s().viewStart, end = s().viewEnd;
+        Operation([this] { Click(form->Expand); });
+        // The analyser owns the view during a run: without its answer nothing changes.
+        EXPECT_EQ(s().viewStart, start);
+        EXPECT_EQ(s().viewEnd, end);
+        break;
+      }
       case Moment::McaRun:
       case Moment::ScanRun:
         break;
       case Moment::SetupOk:
         Operation([this] { Setup([](TXMCA1SetUp& d) { d.PresetRT->setText("10.0"); }); });
+        break;
+      case Moment::SetupInRun:
+        Operation([this] {
+          Setup([this](TXMCA1SetUp& d) {
+            PullCable(GetParam().afterFrame);
+            Ticks(5);
+            d.PresetRT->setText("10.0");
+          });
+        });
         break;
       case Moment::McaMemory:
         Operation([this] { Click(form->McaMem); });
@@ -196,6 +250,9 @@ class UnplugTest : public AcqWindowTest, public ::testing::WithParamInterface<Un
     }
   }
   void ReopenAndRunToThePreset() {
+    // "OpenMCA" with the cable still out says so; plugged in, the next one opens.
+    Operation([this] { Click(form->McaOpen); });
+    EXPECT_EQ(form->Text(Field::Edit2), "Error");
     driver.Plug();
     Click(form->McaOpen);
     EXPECT_EQ(form->Text(Field::Edit2), "1");
@@ -227,7 +284,8 @@ TEST_P(UnplugTest, NoWaitBeyondTheTimeOutCountsKeptAndARunAfterReopening) {
   const std::vector<std::int32_t> counts(s().spectrumCounts, s().spectrumCounts + 4096);
   const std::vector<std::int32_t> tops(s().columnTop, s().columnTop + kPlotColumns);
   const std::vector<std::int32_t> bottoms(s().columnBottom, s().columnBottom + kPlotColumns);
-  const bool inDialog = k.moment == Moment::LoadStd || k.moment == Moment::MlsqFit;
+  const bool inDialog =
+      k.moment == Moment::LoadStd || k.moment == Moment::MlsqFit || k.moment == Moment::SetupInRun;
   if (!inDialog) PullCable(k.afterFrame);
 
   Act(k.moment);
@@ -264,6 +322,7 @@ TEST_P(UnplugTest, NoWaitBeyondTheTimeOutCountsKeptAndARunAfterReopening) {
   }
 
   ReopenAndRunToThePreset();
+  EXPECT_LE(longestUs, boundUs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, UnplugTest, ::testing::ValuesIn(kCases),
