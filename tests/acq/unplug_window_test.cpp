@@ -1,8 +1,8 @@
-// The analyser's cable pulled at every moment of the window's work: idle, during an MCA run and a
-// scan, at setup OK, at "MCA" among the memories, and while Load Std and MLSQ Fit hold the window
-// in their dialogs with the run's ticks going on. No operation waits longer than the link's
-// time-out, the counts on screen stay, and after plugging in and "OpenMCA" a new run works
-// without restarting the program.
+// The analyser's cable pulled at every moment of the window's work: idle (Start, a click in the
+// plot, ROI ON), during an MCA run (ticks, zoom) and a scan, at setup OK, at "MCA" among the
+// memories, and while the setup dialog, Load Std and MLSQ Fit hold the window in their dialogs
+// with the run's ticks going on. No operation waits longer than the link's time-out, the counts
+// on screen stay, and after plugging in and "OpenMCA" a new run works without restarting.
 
 #include <QCheckBox>
 #include <QComboBox>
