@@ -535,6 +535,30 @@ TEST_P(BadInputTest, EveryEditBoxRefusesOrTakesEveryBadTextCleanly) {
   }
 }
 
+// A 12-digit dead time per event is a number the dialog takes; the run it is used in then has
+// more dead time than real time, which leaves it no live time, not a negative one.
+class BadSetupRunTest : public AcqWindowTest {};
+
+TEST_F(BadSetupRunTest, ADeadTimeLongerThanTheRunLeavesNoLiveTime) {
+  Open();
+  Setup([](TXMCA1SetUp& d) {
+    d.PresetRT->setText("10.0");
+    d.DeadTime->setText("123456789012");
+  });
+  ASSERT_TRUE(errors.empty());
+  QTest::mouseClick(form->McaClear, Qt::LeftButton);
+  QTest::mouseClick(form->McaStart, Qt::LeftButton);
+  for (int i = 0; i < 200 && s().acquiring == 1; ++i) {
+    AdvanceMs(100);
+    Tick();
+    // 1000 events a second of 1.2e11 us each: far more dead time than real time at every tick.
+    ASSERT_EQ(s().liveTime, 0) << "tick " << i;
+  }
+  EXPECT_EQ(s().acquiring, 0);
+  EXPECT_EQ(s().realTime, 100);
+  EXPECT_EQ(s().liveTime, 0);
+}
+
 const Group kGroups[] = {
     {"MainWindow", Win::Main, AnyBox},
     {"McaSetup", Win::McaSetup, AnyBox},
