@@ -10,7 +10,7 @@ void SetNumberText(MainWindowPort& w, Field f, int value, const char* suffix);
 bool IsMemorySize(int channels);
 // Truncates towards zero, saturating at the int range; not a number gives 0.
 int TruncToInt(double v);
-// Live time in 0.1 s: real time less the dead time of the counted events.
+// Live time in 0.1 s: real time less the dead time of the counted events, never below 0.
 int LiveTimeFrom(int realTime, std::uint64_t events, float deadTimePerEvent);
 // Display start, end and cursor labels, the view range, the scale, and (when `takeCursor`) the
 // cursor, from the status block.

@@ -85,10 +85,12 @@ bool StoppedCounting(LinkContext& c) {
   return rt > 0 && link.stillTicks >= kStillTicksForEnd && now - link.stillSinceUs >= kStillSpanUs;
 }
 
-// Live time in 0.1 s: real time less the dead time of the counted events.
+// Live time in 0.1 s: real time less the dead time of the counted events. A dead time per event
+// so long that the events' dead time passes the real time leaves no live time, never a negative
+// one that a saved spectrum would carry.
 int LiveTimeFrom(int realTime, std::uint64_t events, float deadTimePerEvent) {
-  return TruncToInt(realTime -
-                    static_cast<double>(events) * static_cast<double>(deadTimePerEvent) * 0.00001);
+  return std::max(0, TruncToInt(realTime - static_cast<double>(events) *
+                                               static_cast<double>(deadTimePerEvent) * 0.00001));
 }
 
 // Display state the analyser owns while it runs: range, cursor, scale.
