@@ -167,9 +167,9 @@ Wait WaitFor(LinkContext& c, DeviceHandle h, std::uint32_t need, std::uint32_t* 
     }
     *waiting = n;
     if (n >= need) {
-      // A reply already in at the first look after sleeping through may have come much
-      // earlier: the next one is looked for from half the time.
-      Remember(c, need, sleptThrough ? waited / 2 : waited);
+      // A reply already in at the first look after sleeping through may have come earlier: the
+      // next one is looked for a little earlier, until a look comes before the reply again.
+      Remember(c, need, sleptThrough ? std::max<std::int64_t>(waited - kWakeEarlyUs, 0) : waited);
       return Wait::Ready;
     }
     const std::int64_t now = c.clock.NowUs();
