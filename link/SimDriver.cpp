@@ -26,7 +26,7 @@ bool ParseSimLink(std::string_view text, SimConfig& config) {
   if (comma == std::string_view::npos) return false;
   double ms = 0;
   double rate = 0;
-  // The rate is a whole number: read as a float, it must come back unchanged.
+  // Read as numbers so that 1e6 will do; the rate must still be a whole number of bytes.
   if (!TryStrToFloat(text.substr(0, comma), ms) || !TryStrToFloat(text.substr(comma + 1), rate))
     return false;
   if (!(ms >= 0 && ms <= kMaxSimLinkLatencyMs)) return false;
