@@ -15,6 +15,9 @@ class Clock {
   // Lets time pass while a wait has nothing to do, so that waiting for the analyser does not
   // keep a core busy.
   virtual void SleepUs(std::int64_t us) = 0;
+  // Lets a few microseconds pass without giving up the processor: for the last moments of a
+  // wait whose end is known, where a sleep would wake up too late.
+  virtual void SpinUs(std::int64_t us) { SleepUs(us); }
 };
 
 class SteadyClock : public Clock {
@@ -26,6 +29,10 @@ class SteadyClock : public Clock {
   }
   void SleepUs(std::int64_t us) override {
     if (us > 0) std::this_thread::sleep_for(std::chrono::microseconds(us));
+  }
+  void SpinUs(std::int64_t us) override {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    while (std::chrono::steady_clock::now() < end) std::this_thread::yield();
   }
 };
 

@@ -3,9 +3,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "cli/Analyser.h"
 #include "cli/Cli.h"
 #include "cli/Output.h"
 #include "ui/Application.h"
@@ -28,25 +30,35 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
   if (tavlex::IsCommandLine(argc, argv)) return tavlex::RunCommandLine(argc, argv);
-  std::string driver;
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    if (std::strcmp(a, "--simulate") == 0) {
-      driver = "sim";
-    } else if (std::strncmp(a, "--driver=", 9) == 0) {
-      driver = a + 9;
-    } else if (std::strcmp(a, "--version") == 0) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  tavlex::cli::AnalyserChoice choice;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string error;
+    if (tavlex::cli::ReadAnalyserOption(args, i, choice, error)) {
+      if (!error.empty()) {
+        std::fprintf(stderr, "tavlex: %s (see tavlex --help)\n", error.c_str());
+        return 2;
+      }
+    } else if (a == "--version") {
       std::signal(SIGPIPE, SIG_IGN);
       std::printf("tavlex %s\n", TAVLEX_VERSION);
       return tavlex::cli::WithStdout(0);
-    } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+    } else if (a == "--help" || a == "-h") {
       std::signal(SIGPIPE, SIG_IGN);
       std::fputs(tavlex::CommandLineOverview(), stdout);
       return tavlex::cli::WithStdout(0);
     } else {
-      std::fprintf(stderr, "tavlex: unknown option or command '%s' (see tavlex --help)\n", a);
+      std::fprintf(stderr, "tavlex: unknown option or command '%s' (see tavlex --help)\n",
+                   a.c_str());
       return 2;
     }
+  }
+  std::string error;
+  const std::unique_ptr<tavlex::Driver> driver = tavlex::cli::MakeAnalyserDriver(choice, error);
+  if (!driver) {
+    std::fprintf(stderr, "tavlex: %s\n", error.c_str());
+    return 2;
   }
   if (!HasDisplay()) {
     std::fprintf(stderr,
@@ -54,5 +66,5 @@ int main(int argc, char** argv) {
                  "with xvfb-run, for example: xvfb-run -a ./scripts/run.sh\n");
     return 1;
   }
-  return tavlex::RunWindow(argc, argv, driver);
+  return tavlex::RunWindow(argc, argv, *driver);
 }

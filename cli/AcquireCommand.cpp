@@ -150,7 +150,7 @@ int Acquire(const Args& args) {
   const auto started = std::chrono::steady_clock::now();
   auto next = started;
   while (window.TimerEnabled()) {
-    next += std::chrono::milliseconds(window.TimerInterval());
+    next = NextTickAt(next, std::chrono::steady_clock::now(), window.TimerInterval());
     std::this_thread::sleep_until(next);
     if (sim && o.unplugAfterSeconds >= 0 && sim->Plugged() &&
         std::chrono::steady_clock::now() - started >=

@@ -1,5 +1,7 @@
 #include "cli/Analyser.h"
 
+#include <algorithm>
+
 #include "app/Convert.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
@@ -7,9 +9,10 @@
 
 namespace tavlex::cli {
 
-int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
-                       AnalyserChoice& choice) {
+bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
+                        AnalyserChoice& choice, std::string& error) {
   const std::string& a = args[i];
+  error.clear();
   if (a == "--simulate") {
     choice.driver = "sim";
   } else if (a.rfind("--driver=", 0) == 0) {
@@ -17,29 +20,52 @@ int TakeAnalyserOption(const char* command, const std::vector<std::string>& args
   } else if (a == "--seed") {
     int seed = 0;
     if (i + 1 >= args.size() || !TryStrToInt(args[++i], seed) || seed < 0)
-      return UsageError(command, "--seed needs a whole number, 0 or more");
+      error = "--seed needs a whole number, 0 or more";
     choice.hasSeed = true;
     choice.seed = static_cast<std::uint64_t>(seed);
+  } else if (a.rfind("--sim-link=", 0) == 0) {
+    SimConfig link;
+    if (!ParseSimLink(std::string_view(a).substr(11), link)) error = kSimLinkHelp;
+    choice.linkDelayUs = link.linkDelayUs;
+    choice.linkBytesPerSecond = link.linkBytesPerSecond;
+    choice.simOptions = true;
   } else {
-    return -1;
+    return false;
   }
-  return 0;
+  return true;
+}
+
+int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
+                       AnalyserChoice& choice) {
+  std::string error;
+  if (!ReadAnalyserOption(args, i, choice, error)) return -1;
+  return error.empty() ? 0 : UsageError(command, error);
+}
+
+std::unique_ptr<Driver> MakeAnalyserDriver(const AnalyserChoice& choice, std::string& error) {
+  if (choice.driver == "sim") {
+    SimConfig config;
+    if (choice.hasSeed) config.seed = choice.seed;
+    config.linkDelayUs = choice.linkDelayUs;
+    config.linkBytesPerSecond = choice.linkBytesPerSecond;
+    return std::make_unique<SimDriver>(config);
+  }
+  if (choice.hasSeed || choice.simOptions) {
+    error = "--seed and --sim-* options are for the simulated analyser";
+    return nullptr;
+  }
+  return MakeDriver(choice.driver, &error);
+}
+
+TickTime NextTickAt(TickTime lastDue, TickTime now, int intervalMs) {
+  return std::max(lastDue + std::chrono::milliseconds(intervalMs), now);
 }
 
 int CommandAnalyser::Open(const char* command, const AnalyserChoice& choice) {
   std::string error;
-  if (choice.driver == "sim") {
-    SimConfig config;
-    if (choice.hasSeed) config.seed = choice.seed;
-    auto sim = std::make_unique<SimDriver>(config);
-    sim_ = sim.get();
-    driver_ = std::move(sim);
-  } else if (choice.hasSeed || choice.simOptions) {
-    return UsageError(command, "--seed and --sim-* options are for the simulated analyser");
-  } else {
-    driver_ = MakeDriver(choice.driver, &error);
-  }
+  driver_ = MakeAnalyserDriver(choice, error);
   if (!driver_) return UsageError(command, error);
+  sim_ = dynamic_cast<SimDriver*>(driver_.get());
   link_ = std::make_unique<LinkContext>(LinkContext{State(), Window(), *driver_, clock_});
   if (interrupted) return NotStarted();
   if (OpenDevice(*link_, 0) != 1) {

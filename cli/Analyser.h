@@ -2,6 +2,7 @@
 // The analyser a measuring command talks to: the driver its options choose, opened as OpenMCA
 // opens it, with the state and headless window of the command's session.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,13 +19,31 @@ struct AnalyserChoice {
   std::string driver;  // "sim", "d2xx", "ftdi" or empty for the default
   bool hasSeed = false;
   std::uint64_t seed = 0;
+  // --sim-link: the simulated link's latency and byte rate (none: replies at once).
+  std::int64_t linkDelayUs = 0;
+  std::int64_t linkBytesPerSecond = 0;
   bool simOptions = false;  // an option only the simulated analyser takes was given
 };
 
-// The options that choose the analyser: --simulate, --driver=NAME and --seed N. -1 when args[i]
-// is none of them; 0 when it was taken (i moves past its value); else a usage error's status.
+// Reads args[i] when it is one of the options that choose the analyser: --simulate,
+// --driver=NAME, --seed N and --sim-link=LATENCY_MS,BYTES_PER_S. False when it is none of them;
+// true when it was taken (i moves past a separate value), with `error` set when its value is
+// not good. The window program and the measuring commands take these options alike.
+bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
+                        AnalyserChoice& choice, std::string& error);
+// The same for a command: -1 when args[i] is none of them; 0 when it was taken; else a usage
+// error's status once the message has been shown.
 int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
                        AnalyserChoice& choice);
+// The driver the choice names, the simulated analyser with the choice's seed and link. Null
+// with `error` set for an unknown driver, or for simulator options with another driver.
+std::unique_ptr<Driver> MakeAnalyserDriver(const AnalyserChoice& choice, std::string& error);
+
+// When the measuring loop's next tick is due: one timer interval after the last one was due, or
+// at once when that time has passed (a tick that took longer, on a slow or stalled link). As
+// the window's timer does, late ticks are not made up for by ticks back to back.
+using TickTime = std::chrono::steady_clock::time_point;
+TickTime NextTickAt(TickTime lastDue, TickTime now, int intervalMs);
 
 class CommandAnalyser {
  public:

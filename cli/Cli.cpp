@@ -58,6 +58,7 @@ const Command kCommands[] = {
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
      "                      [--sample-id TEXT] [--seed N] [--sim-unplug-after S]\n"
+     "                      [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
      "Opens the analyser, sends the setup (memory of N channels, default 4096; preset time;\n"
      "dead time per event, default 1.8 us), clears, starts, follows the acquisition until the\n"
      "preset ends it and saves the spectrum. OUT.dat is checked before the analyser is opened\n"
@@ -69,11 +70,14 @@ const Command kCommands[] = {
      "sequence; --sim-unplug-after S pulls its cable S seconds into the run, to see (or test)\n"
      "what a lost analyser does: the run ends, what was acquired is saved, the exit status is "
      "1.\n"
+     "--sim-link gives the simulated analyser a slow link: LATENCY_MS per exchange and\n"
+     "BYTES_PER_S, e.g. --sim-link=1,1000000 (1 ms, 1 MB/s).\n"
      "Like every run, it also leaves an automatic copy of its spectrum in tavlex/recovered\n"
      "(the newest 50 are kept).\n"},
     {"scan", cli::Scan,
      "usage: tavlex scan PREFIX --scans N [--scan-time SECONDS] [--memory 512|1024|2048]\n"
      "                   [--refresh MS] [--driver=sim|d2xx|ftdi | --simulate] [--seed N]\n"
+     "                   [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
      "Opens the analyser, sends the setup as the SXFM SetUp dialog's OK does (memory of two\n"
      "banks, default 2048 channels; scan time, default 1.0 s, in 0.1 s steps; refresh, default\n"
      "100 ms), clears, starts, and runs the SXFM tab's scan loop until N scans have finished,\n"
@@ -81,7 +85,9 @@ const Command kCommands[] = {
      "PREFIX.csv gets one line per scan: scan,real_s,events,kcps. Nothing is measured when one\n"
      "of these files is already there or cannot be written. Ctrl-C, SIGTERM and SIGHUP abort\n"
      "the scans and keep those already saved (exit status 130). The last finished scan is\n"
-     "also copied to tavlex/recovered in the user's data folder (the newest 50 are kept).\n"},
+     "also copied to tavlex/recovered in the user's data folder (the newest 50 are kept).\n"
+     "--sim-link gives the simulated analyser a slow link: LATENCY_MS per exchange and\n"
+     "BYTES_PER_S, e.g. --sim-link=1,1000000.\n"},
     {"calibrate", cli::Calibrate,
      "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
      "                        [--json]\n"
@@ -119,6 +125,7 @@ const Command kCommands[] = {
 
 const char* kOverview =
     "usage: tavlex [--driver=sim|d2xx|ftdi | --simulate]   open the window\n"
+    "              [--seed N] [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
     "       tavlex COMMAND [ARGS...]                        batch work, without a window\n"
     "\n"
     "commands:\n"

@@ -154,7 +154,7 @@ int Scan(const Args& args) {
   bool saveFailed = false;
   auto next = std::chrono::steady_clock::now();
   while (window.TimerEnabled()) {
-    next += std::chrono::milliseconds(window.TimerInterval());
+    next = NextTickAt(next, std::chrono::steady_clock::now(), window.TimerInterval());
     std::this_thread::sleep_until(next);
     if (interrupted) break;
     if (ScanTick(c)) {

@@ -28,9 +28,23 @@ struct SimConfig {
   bool exactCounts = false;
   SimSample sample = SimSample::StainlessSteel;
   Clock* clock = nullptr;  // null: the steady wall clock
-  // Time from a frame to its reply being waiting in the receive queue.
+  // The link: a reply starts to arrive this long after its frame was written, and the frame's
+  // and the reply's bytes travel at this many bytes per second (0: no time at all), so the
+  // host may see part of a reply first.
   std::int64_t linkDelayUs = 0;
+  std::int64_t linkBytesPerSecond = 0;
 };
+
+// A link model as the program and the command line take it: "LATENCY_MS,BYTES_PER_S", for
+// example "1,1000000" (1 ms per round trip, 1 MB/s). The latency may have a fraction, to the
+// microsecond. False for anything else, or for values outside the limits below.
+inline constexpr double kMaxSimLinkLatencyMs = 10000;
+inline constexpr std::int64_t kMinSimLinkBytesPerSecond = 100;
+inline constexpr std::int64_t kMaxSimLinkBytesPerSecond = 1000000000;
+inline constexpr const char* kSimLinkHelp =
+    "--sim-link needs LATENCY_MS,BYTES_PER_S: a latency of 0 to 10000 ms and 100 to 1000000000 "
+    "bytes per second, for example --sim-link=1,1000000";
+bool ParseSimLink(std::string_view text, SimConfig& config);
 
 struct SimRoi {
   bool set = false;
@@ -193,8 +207,10 @@ class SimDriver : public Driver {
   void SetBabble(bool babble) { babble_ = babble; }
   // The analyser takes frames but no reply ever comes, until unmuted.
   void SetMute(bool mute) { mute_ = mute; }
-  // Every reply from now on arrives this long after its frame.
+  // Every reply from now on starts to arrive this long after its frame.
   void SetLinkDelayUs(std::int64_t us) { linkDelayUs_ = us < 0 ? 0 : us; }
+  // Frames and replies from now on travel at this byte rate; 0 = in no time.
+  void SetLinkBytesPerSecond(std::int64_t rate) { linkRate_ = rate < 0 ? 0 : rate; }
   // Once this frame has been written: the next call of the kind fails / the cable is pulled
   // before the reply arrives.
   void FailCallAfterFrame(SimCall call, std::string_view frame);
@@ -237,14 +253,18 @@ class SimDriver : public Driver {
   int Check(DeviceHandle handle) const;
   int SlotOf(DeviceHandle handle) const;
   bool Faulted(SimCall call);
-  void Queue(const std::uint8_t* bytes, int n);
-  void ClearQueue() { queueLength_ = 0, visible_ = 0; }
+  // Queues a reply whose frame of `frameBytes` bytes was written now.
+  void Queue(const std::uint8_t* bytes, int n, int frameBytes);
+  void ClearQueue();
   void Reveal();
+  // Wire time of n bytes at the link's rate, rounded up to the microsecond.
+  std::int64_t WireUs(std::int64_t n) const;
 
   std::unique_ptr<SteadyClock> ownClock_;
   Clock& clock_;
   std::unique_ptr<SimAnalyser> analyser_;
   std::int64_t linkDelayUs_ = 0;
+  std::int64_t linkRate_ = 0;
   int deviceCount_ = 1;
   bool plugged_ = true;
   Slot slots_[kMaxHandles];
@@ -252,7 +272,18 @@ class SimDriver : public Driver {
   std::uint8_t queue_[kQueueBytes] = {};
   int queueLength_ = 0;
   int visible_ = 0;  // bytes of the queue that have arrived
-  std::int64_t arrivesAtUs_ = 0;
+  // The queue's bytes after the visible ones, as the replies they came in: each starts to arrive
+  // at startUs and comes in at the link's rate after the reply before it. Only the first can
+  // have arrived in part. A fixed ring; when it is full a reply joins the last one.
+  struct Arrival {
+    int bytes = 0;
+    int arrived = 0;
+    std::int64_t startUs = 0;
+  };
+  static constexpr int kMaxArrivals = 32;
+  Arrival arrivals_[kMaxArrivals];
+  int arrivalFirst_ = 0, arrivalCount_ = 0;
+  std::int64_t wireFreeUs_ = 0;  // when the last byte on its way will have arrived
 
   struct Fault {
     int skip = 0, times = 0;

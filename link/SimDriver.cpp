@@ -1,9 +1,12 @@
 // The USB side of the simulated analyser: the device list, handles, the receive queue, faults.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "app/Convert.h"
 #include "link/SimAnalyser.h"
 
 namespace tavlex {
@@ -13,9 +16,34 @@ SimDriver::SimDriver(const SimConfig& config)
       clock_(config.clock ? *config.clock : *ownClock_),
       analyser_(std::make_unique<SimAnalyser>(config, clock_)),
       linkDelayUs_(std::max<std::int64_t>(config.linkDelayUs, 0)),
+      linkRate_(std::max<std::int64_t>(config.linkBytesPerSecond, 0)),
       deviceCount_(std::max(config.deviceCount, 0)) {}
 
 SimDriver::~SimDriver() = default;
+
+bool ParseSimLink(std::string_view text, SimConfig& config) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return false;
+  double ms = 0;
+  double rate = 0;
+  // Read as numbers so that 1e6 will do; the rate must still be a whole number of bytes.
+  if (!TryStrToFloat(text.substr(0, comma), ms) || !TryStrToFloat(text.substr(comma + 1), rate))
+    return false;
+  if (!(ms >= 0 && ms <= kMaxSimLinkLatencyMs)) return false;
+  if (!(rate >= kMinSimLinkBytesPerSecond && rate <= kMaxSimLinkBytesPerSecond) ||
+      rate != std::floor(rate))
+    return false;
+  config.linkDelayUs = std::llround(ms * 1000);
+  config.linkBytesPerSecond = static_cast<std::int64_t>(rate);
+  return true;
+}
+
+void SimDriver::ClearQueue() {
+  queueLength_ = 0;
+  visible_ = 0;
+  arrivalCount_ = 0;
+  wireFreeUs_ = 0;
+}
 
 void SimDriver::Unplug() {
   plugged_ = false;
@@ -139,8 +167,29 @@ int SimDriver::Purge(DeviceHandle handle, std::uint32_t mask) {
   return 0;
 }
 
+std::int64_t SimDriver::WireUs(std::int64_t n) const {
+  if (linkRate_ <= 0 || n <= 0) return 0;
+  return (n * 1000000 + linkRate_ - 1) / linkRate_;
+}
+
 void SimDriver::Reveal() {
-  if (visible_ < queueLength_ && clock_.NowUs() >= arrivesAtUs_) visible_ = queueLength_;
+  if (arrivalCount_ == 0) return;
+  const std::int64_t now = clock_.NowUs();
+  while (arrivalCount_ > 0) {
+    Arrival& a = arrivals_[arrivalFirst_];
+    if (now < a.startUs) return;
+    // Byte k of the reply (from 1) has arrived k bytes' wire time after its start.
+    const std::int64_t since = std::min(now - a.startUs, WireUs(a.bytes));
+    const int arrived =
+        linkRate_ > 0
+            ? static_cast<int>(std::min<std::int64_t>(since * linkRate_ / 1000000, a.bytes))
+            : a.bytes;
+    visible_ += arrived - a.arrived;
+    a.arrived = arrived;
+    if (arrived < a.bytes) return;
+    arrivalFirst_ = (arrivalFirst_ + 1) % kMaxArrivals;
+    --arrivalCount_;
+  }
 }
 
 int SimDriver::GetQueueStatus(DeviceHandle handle, std::uint32_t* bytesWaiting) {
@@ -168,7 +217,7 @@ int SimDriver::Read(DeviceHandle handle, void* buffer, std::uint32_t count, std:
   if (babble_ && n > 0) {
     std::uint8_t junk[SimAnalyser::kMaxReply];
     std::fill(std::begin(junk), std::end(junk), 0xAA);
-    Queue(junk, static_cast<int>(sizeof junk));
+    Queue(junk, static_cast<int>(sizeof junk), 0);
   }
   return 0;
 }
@@ -232,25 +281,38 @@ int SimDriver::Write(DeviceHandle handle, const void* buffer, std::uint32_t coun
     return 0;
   }
   if (shortNext_ >= 0) replyLength = std::min(replyLength, shortNext_), shortNext_ = -1;
-  Queue(reply, replyLength);
+  Queue(reply, replyLength, length);
   if (surplusNext_ > 0) {
     std::uint8_t extra[SimAnalyser::kMaxReply];
     const int n = std::min(surplusNext_, static_cast<int>(sizeof extra));
     std::fill(extra, extra + n, surplusFill_);
-    Queue(extra, n);
+    Queue(extra, n, 0);
     surplusNext_ = 0;
   }
   return 0;
 }
 
-void SimDriver::Queue(const std::uint8_t* bytes, int n) {
+void SimDriver::Queue(const std::uint8_t* bytes, int n, int frameBytes) {
   // A full queue drops what does not fit, as the device's buffer would.
   n = std::min(n, kQueueBytes - queueLength_);
   if (n <= 0) return;
   std::memcpy(queue_ + queueLength_, bytes, n);
   queueLength_ += n;
-  arrivesAtUs_ = clock_.NowUs() + linkDelayUs_;
-  if (linkDelayUs_ == 0) visible_ = queueLength_;
+  const std::int64_t now = clock_.NowUs();
+  if (linkDelayUs_ == 0 && linkRate_ == 0 && arrivalCount_ == 0) {
+    visible_ = queueLength_;
+    return;
+  }
+  // The frame has to reach the analyser first; a reply waits for the one before it on the wire.
+  const std::int64_t start = std::max(now + linkDelayUs_ + WireUs(frameBytes), wireFreeUs_);
+  if (arrivalCount_ == kMaxArrivals) {
+    arrivals_[(arrivalFirst_ + arrivalCount_ - 1) % kMaxArrivals].bytes += n;
+  } else {
+    arrivals_[(arrivalFirst_ + arrivalCount_) % kMaxArrivals] = Arrival{n, 0, start};
+    ++arrivalCount_;
+  }
+  const Arrival& last = arrivals_[(arrivalFirst_ + arrivalCount_ - 1) % kMaxArrivals];
+  wireFreeUs_ = last.startUs + WireUs(last.bytes);
 }
 
 void SimDriver::Close(DeviceHandle handle) {

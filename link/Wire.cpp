@@ -12,6 +12,33 @@ std::int64_t PauseUs(std::int64_t waitedUs) {
   return waitedUs < 5000 ? 100 : 1000;
 }
 
+// A reply whose time is known (a reply of the same size took it last time) is slept through
+// until kWakeEarlyUs before it is due; from then on, until kDueWindowUs after it, the queue is
+// looked at every kSpinUs without sleeping, since a sleep wakes up some tens of microseconds
+// late, more on a busy machine: sleeping 100 us between looks missed a 1.5 ms reply by about
+// 100 us, 7 % of a tick on a 1 ms link. So a wait keeps a core busy for at most 0.4 ms. Replies
+// slower than kPacedReplyUs are waited for as any other: they gain little from the timing.
+constexpr std::int64_t kSpinUs = 2;
+constexpr std::int64_t kWakeEarlyUs = 200;
+constexpr std::int64_t kDueWindowUs = 200;
+constexpr std::int64_t kPacedReplyUs = 100000;
+
+std::int64_t ExpectedUs(const LinkContext& c, std::uint32_t bytes) {
+  for (const LinkContext::ReplyTime& t : c.replyTimes)
+    if (t.bytes == bytes) return t.us;
+  return -1;
+}
+
+void Remember(LinkContext& c, std::uint32_t bytes, std::int64_t us) {
+  for (LinkContext::ReplyTime& t : c.replyTimes)
+    if (t.bytes == bytes) {
+      t.us = us;
+      return;
+    }
+  c.replyTimes[c.nextReplyTime] = LinkContext::ReplyTime{bytes, us};
+  c.nextReplyTime = (c.nextReplyTime + 1) % static_cast<int>(std::size(c.replyTimes));
+}
+
 std::int64_t LimitUs(const LinkContext& c, std::int64_t startUs) {
   const std::int64_t own = startUs + static_cast<std::int64_t>(std::max(c.timeoutMs, 0)) * 1000;
   return c.opDeadlineUs > 0 ? std::min(own, c.opDeadlineUs) : own;
@@ -124,6 +151,11 @@ bool WriteFrame(LinkContext& c, DeviceHandle h, const char* frame, std::uint32_t
 Wait WaitFor(LinkContext& c, DeviceHandle h, std::uint32_t need, std::uint32_t* waiting) {
   const std::int64_t start = c.clock.NowUs();
   const std::int64_t limit = LimitUs(c, start);
+  const std::int64_t expected = ExpectedUs(c, need);
+  const bool paced = expected >= 0 && expected <= kPacedReplyUs;
+  const std::int64_t wakeAt = expected - kWakeEarlyUs;
+  std::int64_t waited = 0;    // at the coming look, as planned
+  bool sleptThrough = false;  // the coming look is the first after sleeping through
   *waiting = 0;
   for (;;) {
     std::uint32_t n = 0;
@@ -134,7 +166,12 @@ Wait WaitFor(LinkContext& c, DeviceHandle h, std::uint32_t need, std::uint32_t* 
       return Wait::DriverFailed;
     }
     *waiting = n;
-    if (n >= need) return Wait::Ready;
+    if (n >= need) {
+      // A reply already in at the first look after sleeping through may have come earlier: the
+      // next one is looked for a little earlier, until a look comes before the reply again.
+      Remember(c, need, sleptThrough ? std::max<std::int64_t>(waited - kWakeEarlyUs, 0) : waited);
+      return Wait::Ready;
+    }
     const std::int64_t now = c.clock.NowUs();
     if (now >= limit) {
       // What came of the reply is of no use now, and the rest of it may still come: it is owed,
@@ -147,7 +184,18 @@ Wait WaitFor(LinkContext& c, DeviceHandle h, std::uint32_t need, std::uint32_t* 
       GiveUp(c);
       return Wait::TimedOut;
     }
-    c.clock.SleepUs(std::min(PauseUs(now - start), limit - now));
+    waited = now - start;
+    sleptThrough = paced && waited < wakeAt;
+    if (paced && waited < expected + kDueWindowUs && !sleptThrough) {
+      const std::int64_t pause = std::min(kSpinUs, limit - now);
+      c.clock.SpinUs(pause);
+      waited += pause;
+      continue;
+    }
+    const std::int64_t pause =
+        std::min(sleptThrough ? wakeAt - waited : PauseUs(waited), limit - now);
+    c.clock.SleepUs(pause);
+    waited += pause;
   }
 }
 

@@ -32,7 +32,8 @@ bool WriteFrame(LinkContext& c, DeviceHandle h, const char* frame, std::uint32_t
 enum class Wait { Ready, DriverFailed, TimedOut };
 // Polls the receive queue, sleeping briefly between looks, until at least `need` bytes wait or
 // the link's time-out (or the operation's end) has passed. *waiting gets the count of the last
-// successful poll. A time-out makes the operation give up.
+// successful poll. A time-out makes the operation give up. The time a reply of this size took
+// is kept in the context: the next such wait sleeps through most of it and looks often after.
 Wait WaitFor(LinkContext& c, DeviceHandle h, std::uint32_t need, std::uint32_t* waiting);
 
 // Reads exactly n bytes; false (lastFailure set) when the call fails or delivers fewer.

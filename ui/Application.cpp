@@ -1,12 +1,10 @@
 #include "ui/Application.h"
 
 #include <QFont>
-#include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "app/Clock.h"
-#include "link/Backends.h"
 #include "standards/Smtxlib.h"
 #include "ui/ErrorBox.h"
 #include "ui/Helpabout.h"
@@ -35,16 +33,10 @@ bool TavlexApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
-int RunWindow(int argc, char** argv, const std::string& driverName) {
+int RunWindow(int argc, char** argv, Driver& driver) {
   TavlexApplication app(argc, argv);
-  std::string error;
-  std::unique_ptr<Driver> driver = MakeDriver(driverName, &error);
-  if (!driver) {
-    std::fprintf(stderr, "tavlex: %s\n", error.c_str());
-    return 2;
-  }
   SteadyClock clock;
-  TForm1 form(*driver, clock);
+  TForm1 form(driver, clock);
   auto dm = std::make_unique<TDmSMTX>();
   form.SetDataModule(dm.get());
   TMcaAbout about(&form);

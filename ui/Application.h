@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include "link/Driver.h"
+
 namespace tavlex {
 
 class TavlexApplication : public QApplication {
@@ -12,8 +14,8 @@ class TavlexApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Start-up in order: the main window, the standards data module, the about box; then the
-// message loop until the main window closes. Returns the exit status.
-int RunWindow(int argc, char** argv, const std::string& driverName);
+// Start-up in order: the main window on the given driver, the standards data module, the about
+// box; then the message loop until the main window closes. Returns the exit status.
+int RunWindow(int argc, char** argv, Driver& driver);
 
 }  // namespace tavlex
