@@ -57,6 +57,15 @@ struct LinkHealth {
   std::int32_t rateTime10ms = 0;
   std::uint32_t lastEvents = 0;
   std::uint32_t eventWraps = 0;
+  // How long the last replies of a few sizes took to come in on this link: a wait sleeps through
+  // most of a reply's time and keeps looking only from a little before it is due. Kept from one
+  // operation to the next, so that every tick of a run waits well from its first reply.
+  struct ReplyTime {
+    std::uint32_t bytes = 0;
+    std::int64_t us = -1;
+  };
+  ReplyTime replyTimes[4] = {};
+  int nextReplyTime = 0;
 };
 
 // How far a wrapping 32-bit counter moved from `from` to `to`; false when it went back instead

@@ -32,15 +32,6 @@ struct LinkContext {
   bool opGaveUp = false;
   bool answered = false;
   bool driverFailed = false;
-
-  // How long the last replies of a few sizes took to come in: a wait sleeps through most of a
-  // reply's time and keeps looking only from a little before it is due.
-  struct ReplyTime {
-    std::uint32_t bytes = 0;
-    std::int64_t us = -1;
-  };
-  ReplyTime replyTimes[4] = {};
-  int nextReplyTime = 0;
 };
 
 // Begins one operation of several exchanges: it may last the link's time-out plus a margin

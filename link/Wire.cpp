@@ -24,19 +24,20 @@ constexpr std::int64_t kDueWindowUs = 200;
 constexpr std::int64_t kPacedReplyUs = 100000;
 
 std::int64_t ExpectedUs(const LinkContext& c, std::uint32_t bytes) {
-  for (const LinkContext::ReplyTime& t : c.replyTimes)
+  for (const LinkHealth::ReplyTime& t : c.s.link.replyTimes)
     if (t.bytes == bytes) return t.us;
   return -1;
 }
 
 void Remember(LinkContext& c, std::uint32_t bytes, std::int64_t us) {
-  for (LinkContext::ReplyTime& t : c.replyTimes)
+  LinkHealth& link = c.s.link;
+  for (LinkHealth::ReplyTime& t : link.replyTimes)
     if (t.bytes == bytes) {
       t.us = us;
       return;
     }
-  c.replyTimes[c.nextReplyTime] = LinkContext::ReplyTime{bytes, us};
-  c.nextReplyTime = (c.nextReplyTime + 1) % static_cast<int>(std::size(c.replyTimes));
+  link.replyTimes[link.nextReplyTime] = LinkHealth::ReplyTime{bytes, us};
+  link.nextReplyTime = (link.nextReplyTime + 1) % static_cast<int>(std::size(link.replyTimes));
 }
 
 std::int64_t LimitUs(const LinkContext& c, std::int64_t startUs) {
