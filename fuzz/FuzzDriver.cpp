@@ -210,24 +210,24 @@ int FuzzDriver::GetQueueStatus(DeviceHandle handle, std::uint32_t* bytesWaiting)
   return 0;
 }
 
+std::uint32_t FuzzDriver::Transferred(std::uint8_t control, std::uint32_t count) {
+  switch (control & 3) {
+    case 1:
+      return count ? answers_.Byte() % count : 0;
+    case 2:
+      return 0;
+    default:
+      return count;
+  }
+}
+
 int FuzzDriver::Read(DeviceHandle handle, void* buffer, std::uint32_t count, std::uint32_t* got) {
   CheckHandle(handle);
   std::uint8_t k = 0;
   int code = 0;
   if (Fails(&k, &code)) return code;
   // How many: all asked for, fewer, none, or what is left of the sound reply.
-  std::uint32_t n = count;
-  switch (k & 3) {
-    case 1:
-      n = count ? answers_.Byte() % count : 0;
-      break;
-    case 2:
-      n = 0;
-      break;
-    case 3:
-      n = std::min(count, Left());
-      break;
-  }
+  const std::uint32_t n = (k & 3) == 3 ? std::min(count, Left()) : Transferred(k, count);
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   // What: the sound reply (junk after its end), raw input, one byte throughout, or the sound
   // reply with one byte changed.
@@ -257,15 +257,7 @@ int FuzzDriver::Write(DeviceHandle handle, const void* buffer, std::uint32_t cou
   std::uint8_t k = 0;
   int code = 0;
   if (Fails(&k, &code)) return code;
-  std::uint32_t n = count;
-  switch (k & 3) {
-    case 1:
-      n = count ? answers_.Byte() % count : 0;
-      break;
-    case 2:
-      n = 0;
-      break;
-  }
+  const std::uint32_t n = Transferred(k, count);
   *written = n;
   if (n == count) Receive(static_cast<const char*>(buffer), count);
   return 0;

@@ -69,6 +69,8 @@ class FuzzDriver : public Driver {
   // Counts the call against the watch and takes its control byte; true (with *code) when the
   // call is to fail.
   bool Fails(std::uint8_t* control, int* code);
+  // A transfer's byte count from the control byte: all of `count`, fewer, or none.
+  std::uint32_t Transferred(std::uint8_t control, std::uint32_t count);
   // A call with a handle that is not the open one is a fault of the program, not of the analyser.
   void CheckHandle(DeviceHandle handle) const;
   // The analyser takes a whole frame and prepares the reply a sound one would send.
