@@ -1,14 +1,13 @@
 #include "acq/Acquisition.h"
 
-#include <QDateTime>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "acq/AcqShared.h"
+#include "app/AcqDate.h"
 #include "display/Plot.h"
-#include "files/Recovery.h"
 
 namespace tavlex {
 
@@ -28,17 +27,20 @@ void SetNumberText(MainWindowPort& w, Field f, int value, const char* suffix) {
   w.SetText(f, text);
 }
 
-bool IsMemorySize(int channels) {
-  return channels == 256 || channels == 512 || channels == 1024 || channels == 2048 ||
-         channels == 4096;
+void TakeEndTimes(AppState& s) {
+  const RunTimes t =
+      RunEndTimes(s.acqStatus.RealTime10ms() / 10, s.mcaSetup.presetTime,
+                  static_cast<double>(EventsSinceClear(s)), s.mcaSetup.deadTimePerEvent);
+  s.realTime = t.real;
+  s.liveTime = t.live;
 }
 
-// Truncates towards zero, saturating at the int range; not a number gives 0.
-int TruncToInt(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(v);
+void RunStarted(LinkContext& c, const AcqDate& start, bool scan) {
+  if (c.runEvents.started) c.runEvents.started(c.s, start, scan);
+}
+
+void RunEnded(LinkContext& c) {
+  if (c.runEvents.ended) c.runEvents.ended(c.s);
 }
 
 // The analyser is no longer there, or has not answered for too long: the run is no longer shown
@@ -50,14 +52,16 @@ void LinkLost(LinkContext& c) {
   c.s.acquiring = 0;
   c.s.linkFailed = 1;
   c.window.SetText(Field::Edit1, kLinkLostMessage);
+  // A scan run's times are its scans' own; the window shows none of them.
+  if (c.s.mcaMode == 1) TakeEndTimes(c.s);
   PaintBox1Paint(c.s, c.window);
-  KeepRunCopy(c.s);
+  RunEnded(c);
 }
 
 // One failed call is not a lost analyser: only a device the driver no longer lists, or a
 // silence over consecutive ticks longer than the link's time-out.
 bool LinkGone(LinkContext& c) {
-  LinkHealth& link = c.s.link;
+  LinkHealth& link = c.health;
   if (c.driverFailed && !DeviceListed(c, 0)) return true;
   if (c.answered) {
     link.silentTicks = 0;
@@ -72,7 +76,7 @@ bool LinkGone(LinkContext& c) {
 // Whether the analyser has stopped counting on its own (its preset may differ from the one
 // the host holds): its real time stands still while the host believes the run goes on.
 bool StoppedCounting(LinkContext& c) {
-  LinkHealth& link = c.s.link;
+  LinkHealth& link = c.health;
   const std::int32_t rt = c.s.acqStatus.RealTime10ms();
   const std::int64_t now = c.clock.NowUs();
   if (rt != link.lastRealTime10ms) {
@@ -83,14 +87,6 @@ bool StoppedCounting(LinkContext& c) {
   }
   ++link.stillTicks;
   return rt > 0 && link.stillTicks >= kStillTicksForEnd && now - link.stillSinceUs >= kStillSpanUs;
-}
-
-// Live time in 0.1 s: real time less the dead time of the counted events. A dead time per event
-// so long that the events' dead time passes the real time leaves no live time, never a negative
-// one that a saved spectrum would carry.
-int LiveTimeFrom(int realTime, std::uint64_t events, float deadTimePerEvent) {
-  return std::max(0, TruncToInt(realTime - static_cast<double>(events) *
-                                               static_cast<double>(deadTimePerEvent) * 0.00001));
 }
 
 // Display state the analyser owns while it runs: range, cursor, scale.
@@ -113,12 +109,12 @@ void TakeDisplayState(LinkContext& c, bool takeCursor) {
   }
 }
 
-void ResetRunHealth(AppState& s) {
-  s.linkFailed = 0;
-  s.link.silentTicks = 0;
-  s.link.lastRealTime10ms = -1;
-  s.link.stillTicks = 0;
-  s.link.rateBaseline = 0;
+void ResetRunHealth(LinkContext& c) {
+  c.s.linkFailed = 0;
+  c.health.silentTicks = 0;
+  c.health.lastRealTime10ms = -1;
+  c.health.stillTicks = 0;
+  c.health.rateBaseline = 0;
 }
 
 }  // namespace acqshared
@@ -139,29 +135,21 @@ void CollectThenStop(LinkContext& c) {
   c.s.acquiring = 0;
 }
 
-// The last counts, then the stop. `atHostPreset`: the host's preset ended the run, so the real
-// time shown is the preset exactly; otherwise the analyser ended it and its own time is shown.
-void EndRun(LinkContext& c, bool atHostPreset) {
-  AppState& s = c.s;
+// The last counts, then the stop: the host's preset or the analyser ended the run.
+void EndRun(LinkContext& c) {
   CollectThenStop(c);
-  s.realTime = s.acqStatus.RealTime10ms() / 10;
-  s.liveTime = LiveTimeFrom(s.realTime, EventsSinceClear(s), s.mcaSetup.deadTimePerEvent);
-  if (atHostPreset) s.realTime = s.mcaSetup.presetTime;
-  // The run may have gone past the preset by a tick: no live time longer than the real one.
-  s.liveTime = std::min(s.liveTime, s.realTime);
-  PaintBox1Paint(s, c.window);
-  KeepRunCopy(s);
+  TakeEndTimes(c.s);
+  PaintBox1Paint(c.s, c.window);
+  RunEnded(c);
 }
 
 // The rate is taken between two ticks that both read the blocks and the status, from the
 // spectrum total modulo 2^32, so it stays right when the total wraps. A tick that missed either
-// keeps the rate shown before it (`shownRate`: a block read leaves the total in countRate), and
-// the next good one spans both.
-void UpdateRatesAndTimes(AppState& s, float shownRate, bool blocksRead, bool statusRead) {
-  LinkHealth& link = s.link;
+// keeps the rate shown before it, and the next good one spans both.
+void UpdateRatesAndTimes(LinkContext& c, bool blocksRead, bool statusRead) {
+  AppState& s = c.s;
+  LinkHealth& link = c.health;
   const int rt10ms = s.acqStatus.RealTime10ms();
-  s.realSeconds = static_cast<float>(rt10ms * 0.01);
-  s.totalCounts = static_cast<float>(link.spectrumTotal);
   if (blocksRead && statusRead) {
     // The first tick of a run, or the first after a clear, has nothing to take a rate from.
     const bool first = !link.rateBaseline;
@@ -174,9 +162,6 @@ void UpdateRatesAndTimes(AppState& s, float shownRate, bool blocksRead, bool sta
     const bool forward = CounterAdvance(link.rateTotal, link.spectrumTotal, &added);
     // In whole 10 ms steps: seconds in single precision lose the step after an hour.
     const double seconds = (static_cast<std::int64_t>(rt10ms) - link.rateTime10ms) * 0.01;
-    s.prevRealSeconds = static_cast<float>(link.rateTime10ms * 0.01);
-    s.prevTotalCounts = static_cast<float>(link.rateTotal);
-    s.tickSeconds = static_cast<float>(seconds);
     if (forward && seconds > 0) {
       s.countRate = static_cast<float>(added / seconds * 0.001);
       link.rateTotal = link.spectrumTotal;
@@ -186,16 +171,13 @@ void UpdateRatesAndTimes(AppState& s, float shownRate, bool blocksRead, bool sta
       s.countRate = 0;
       link.rateTotal = link.spectrumTotal;
       link.rateTime10ms = rt10ms;
-    } else {
-      // No real time has passed: counts alone are no rate. The next tick spans both.
-      s.countRate = shownRate;
     }
-  } else {
-    s.countRate = shownRate;
+    // Otherwise no real time has passed: counts alone are no rate. The next tick spans both.
   }
   if (!(s.countRate >= 0) || std::isinf(s.countRate)) s.countRate = 0;
   s.realTime = rt10ms / 10;
-  s.liveTime = LiveTimeFrom(s.realTime, EventsSinceClear(s), s.mcaSetup.deadTimePerEvent);
+  s.liveTime = LiveTimeFrom(s.realTime, static_cast<double>(EventsSinceClear(s)),
+                            s.mcaSetup.deadTimePerEvent);
   s.deadTime = TruncToInt(static_cast<double>(s.countRate) * s.mcaSetup.deadTimePerEvent);
 }
 
@@ -205,19 +187,13 @@ void SendSetup(LinkContext& c) {
   const bool preset = SendPreset(c, 0, s.mcaSetup.presetTime) == 1;
   s.presetTime = s.mcaSetup.presetTime;
   const bool memory = SendMemorySize(c, 0, s.mcaSetup.memorySize) == 1;
-  if (memory) s.link.memorySize = s.mcaSetup.memorySize;
-  s.link.setupSent = preset && memory;
+  if (memory) c.health.memorySize = s.mcaSetup.memorySize;
+  c.health.setupSent = preset && memory;
 }
 
 void StampStart(AppState& s) {
   s.currentHeader = s.mcaHeader;
-  const QDateTime now = QDateTime::currentDateTime();
-  const QDate d = now.date();
-  const QTime t = now.time();
-  s.currentHeader.SetDate(
-      {static_cast<std::int16_t>(d.year()), static_cast<std::int16_t>(d.month()),
-       static_cast<std::int16_t>(d.day()), static_cast<std::int16_t>(t.hour()),
-       static_cast<std::int16_t>(t.minute()), static_cast<std::int16_t>(t.second())});
+  s.currentHeader.SetDate(AcqDateNow());
   std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", "MCA");
 }
 
@@ -226,24 +202,24 @@ void StampStart(AppState& s) {
 void McaStart(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
-  // A run still under way is superseded by this one: it keeps its copy first.
-  if (s.acquiring == 1) KeepRunCopy(s);
+  // A run still under way is superseded by this one: it ends first.
+  if (s.acquiring == 1) RunEnded(c);
   StampStart(s);
-  NameRecoveryCopy(s.runCopy, s.currentHeader.Date(), false);
+  RunStarted(c, s.currentHeader.Date(), false);
   const bool opened = s.deviceCount == 0 && OpenDevice(c, 0) == 1;
   // Host and analyser agree on preset and memory before the first run on a new link, even
   // when the setup was confirmed before the analyser was opened.
-  if (s.deviceOpen == 1 && !s.link.setupSent) SendSetup(c);
+  if (s.deviceOpen == 1 && !c.health.setupSent) SendSetup(c);
   if (opened) SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
   // The run reads the analyser's whole memory, whatever channel count a file read left.
-  if (IsMemorySize(s.link.memorySize))
-    s.channelSize = s.link.memorySize;
-  else if (IsMemorySize(s.mcaHeader.ChannelSize()))
+  if (IsMcaMemorySize(c.health.memorySize))
+    s.channelSize = c.health.memorySize;
+  else if (IsMcaMemorySize(s.mcaHeader.ChannelSize()))
     s.channelSize = s.mcaHeader.ChannelSize();
-  ResetRunHealth(s);
+  ResetRunHealth(c);
   SendStart(c, 0);
-  ShowLogScale(s, c.window, 1);
-  PaintBox1Paint(s, c.window);
+  s.logScale = 1;
+  ShowScaleAndRepaint(s, c.window);
 }
 
 void McaStop(LinkContext& c) {
@@ -251,13 +227,13 @@ void McaStop(LinkContext& c) {
   BeginOperation(c);
   SendStop(c, 0);
   PaintBox1Paint(c.s, c.window);
-  if (running && c.s.acquiring == 0) KeepRunCopy(c.s);
+  if (running && c.s.acquiring == 0) RunEnded(c);
 }
 
 void McaStopAndCollect(LinkContext& c) {
   BeginOperation(c);
   CollectThenStop(c);
-  KeepRunCopy(c.s);
+  RunEnded(c);
 }
 
 void McaClear(LinkContext& c) {
@@ -290,7 +266,6 @@ void ApplyMcaSetup(LinkContext& c) {
 void McaTick(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
-  const float shownRate = s.countRate;
 
   c.window.SetTimerEnabled(false);
   const bool blocksRead = ReadSpectrumBlocks(c, 0) == 1;
@@ -306,23 +281,17 @@ void McaTick(LinkContext& c) {
     TakeDisplayState(c);
     const bool atPreset = s.acqStatus.RealTime10ms() / 10 >= s.mcaSetup.presetTime;
     if (atPreset || StoppedCounting(c)) {
-      EndRun(c, atPreset);
+      EndRun(c);
       return;
     }
   }
-  UpdateRatesAndTimes(s, shownRate, blocksRead, statusRead);
+  UpdateRatesAndTimes(c, blocksRead, statusRead);
   // The repaint ends with the three copies to the paint box, so the tick needs none of its own.
   PaintBox1Paint(s, c.window);
 }
 
-void KeepRunCopy(AppState& s) {
-  // A scan run that has not finished a scan has nothing of its own to keep.
-  if (s.runCopy.scan == 1 && s.scanCount == 0) return;
-  SaveRecoveryCopy(s, s.runCopy);
-}
-
-void KeepRunOnClose(AppState& s) {
-  if (s.acquiring == 1) KeepRunCopy(s);
+void EndRunOnClose(LinkContext& c) {
+  if (c.s.acquiring == 1) RunEnded(c);
 }
 
 bool Timer1Tick(LinkContext& c) {

@@ -29,14 +29,9 @@ void McaTick(LinkContext& c);
 // and its spectrum was read in this tick.
 bool Timer1Tick(LinkContext& c);
 
-// The automatic recovery copy of the run that ends (files/Recovery.h): the displayed spectrum of
-// an MCA run, the last finished scan of a scan run (nothing before its first). Every end of a
-// run writes it: the preset, the analyser stopping by itself, Stop, Abort, an interrupt, a lost
-// link, a Start over a run under way. Nothing of it shows in the window.
-void KeepRunCopy(AppState& s);
 // The window closes: a run still under way is neither stopped nor read again (Exit sends
-// nothing), but the counts shown so far are kept in its copy.
-void KeepRunOnClose(AppState& s);
+// nothing), but it ends here for the run events, with the counts shown so far.
+void EndRunOnClose(LinkContext& c);
 
 // The SXFM scan mode.
 void SxfmStart(LinkContext& c);

@@ -8,13 +8,15 @@
 namespace tavlex {
 namespace {
 
-// DrawChannelAxis taking the analyser's new range first, when its status can be read.
+// DrawChannelAxis taking the analyser's new range first, when its status can be read; then the
+// repaint.
 void ChannelAxisFromAnalyser(LinkContext& c) {
   if (ReadStatus(c, 0) == 1) {
     c.s.viewStart = c.s.acqStatus.DisplayStart();
     c.s.viewEnd = c.s.acqStatus.DisplayEnd();
   }
   DrawChannelAxis(c.s, c.window);
+  PaintBox1Paint(c.s, c.window);
 }
 
 }  // namespace
@@ -26,7 +28,7 @@ void LogDisplay(LinkContext& c) {
     return;
   }
   BeginOperation(c);
-  if (SendLogDisplay(c, 0) == 1) ShowLogScale(c.s, c.window, 1);
+  if (SendLogDisplay(c, 0) == 1) ShowScaleAndRepaint(c.s, c.window);
 }
 
 void StepVfs(LinkContext& c, bool next) {
@@ -42,7 +44,7 @@ void StepVfs(LinkContext& c, bool next) {
   BeginOperation(c);
   if ((next ? SendVfsDown(c, 0) : SendVfsUp(c, 0)) == 1) {
     s.vfsIndex = step;
-    ShowLinearScale(s, c.window, 1);
+    ShowScaleAndRepaint(s, c.window);
   }
 }
 
@@ -61,7 +63,7 @@ void AutoVfs(LinkContext& c) {
   // SendVfsStep shows the frame in Edit1.
   if (SendVfsStep(c, 0, step) == 1) {
     s.vfsIndex = step;
-    ShowLinearScale(s, c.window, 1);
+    ShowScaleAndRepaint(s, c.window);
   }
 }
 

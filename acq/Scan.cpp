@@ -6,10 +6,9 @@
 
 #include "acq/AcqShared.h"
 #include "acq/Acquisition.h"
+#include "app/AcqDate.h"
 #include "display/Memories.h"
 #include "display/Plot.h"
-#include "files/Recovery.h"
-#include "files/SpectrumFile.h"
 
 namespace tavlex {
 
@@ -20,19 +19,20 @@ void SxfmStart(LinkContext& c) {
   BeginOperation(c);
   if (s.deviceCount == 0 && OpenDevice(c, 0) == 1)
     SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
-  ResetRunHealth(s);
-  // A run still under way is superseded by this one: it keeps its copy first.
-  if (s.acquiring == 1) KeepRunCopy(s);
-  NameRecoveryCopy(s.runCopy, AcqDateNow(), true);
+  ResetRunHealth(c);
+  // A run still under way is superseded by this one: it ends first.
+  if (s.acquiring == 1) RunEnded(c);
+  RunStarted(c, AcqDateNow(), true);
   SendScanStart(c, 0);
-  ShowLogScale(s, c.window, 1);
+  s.logScale = 1;
+  ShowScaleAndRepaint(s, c.window);
 }
 
 void SxfmStop(LinkContext& c) {
   if (c.s.acquiring != 1) return;
   BeginOperation(c);
   SendStop(c, 0);
-  if (c.s.acquiring == 0) KeepRunCopy(c.s);
+  if (c.s.acquiring == 0) RunEnded(c);
 }
 
 void SxfmClear(LinkContext& c) {
@@ -56,7 +56,7 @@ void ApplySxfmSetup(LinkContext& c) {
   SendPreset(c, 0, s.sxfmSetup.presetTime);
   if (SendMemorySize(c, 0, s.sxfmSetup.memorySize) == 1) s.channelSize = s.sxfmSetup.memorySize;
   // The MCA setup is no longer what the analyser holds.
-  s.link.setupSent = 0;
+  c.health.setupSent = 0;
   c.window.SetTimerInterval(s.sxfmSetup.refreshMs);
   PaintBox1Paint(s, c.window);
 }
@@ -71,9 +71,11 @@ bool ScanTick(LinkContext& c) {
       ++s.scanCount;
       SetNumberText(c.window, Field::Edit4, s.scanCount, "");
       finished = ReadSpectrumBlocks(c, 0) == 1;
-      // Counts of one scan over its time; a preset of 0 has no time to divide by.
+      // Counts of one scan over its time; a preset of 0 has no time to divide by. A scan whose
+      // spectrum could not be read keeps the rate of the one before.
       const int preset = s.sxfmSetup.presetTime;
-      s.countRate = preset > 0 ? static_cast<float>(s.countRate / preset * 0.01) : 0.0f;
+      const auto total = static_cast<float>(c.health.spectrumTotal);
+      if (finished) s.countRate = preset > 0 ? static_cast<float>(total / preset * 0.01) : 0.0f;
       c.window.SetTimerEnabled(true);
     }
     TakeDisplayState(c, false);
@@ -83,7 +85,7 @@ bool ScanTick(LinkContext& c) {
     LinkLost(c);
     return false;
   }
-  DrawLivePreview(s, c.window);
+  PaintBox1Paint(s, c.window);
   return finished;
 }
 
@@ -92,19 +94,16 @@ void ShowMcaSlot(LinkContext& c) {
   s.currentHeader = s.mcaHeader;
   std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", "MCA");
   // A slot whose header holds no channel count keeps the one in effect.
-  if (IsMemorySize(s.currentHeader.ChannelSize())) s.channelSize = s.currentHeader.ChannelSize();
+  if (IsMcaMemorySize(s.currentHeader.ChannelSize())) s.channelSize = s.currentHeader.ChannelSize();
   RestoreFromHeader(s, s.currentHeader);
   if (s.deviceOpen == 1) {
     BeginOperation(c);
     ReadSpectrumBlocks(c, 0);
     if (ReadStatus(c, 0) == 1) {
       TakeDisplayState(c);
-      s.realTime = s.acqStatus.RealTime10ms() / 10;
-      s.liveTime = LiveTimeFrom(s.realTime, EventsSinceClear(s), s.mcaSetup.deadTimePerEvent);
       // A finished run shows its preset exactly; an unfinished one its own real time, not a
       // preset it never reached.
-      if (s.realTime >= s.mcaSetup.presetTime) s.realTime = s.mcaSetup.presetTime;
-      if (s.liveTime > s.realTime) s.liveTime = s.realTime;
+      TakeEndTimes(s);
     }
   }
   PaintBox1Paint(s, c.window);

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "analysis/Peak.h"
 #include "app/Convert.h"
 
 namespace tavlex {
@@ -89,13 +90,6 @@ CalibStatus ExecCalib(AppState& s, MainWindowPort& window, const CalibTexts& t) 
   s.calOffset = line.offset;
   s.calibrated = 1;
   return CalibStatus::Ok;
-}
-
-std::optional<int> CentroidChannel(float centroid) {
-  // float + 0.5 is exact in double, so the truncation sees the same sum as the centroid's own.
-  const double v = static_cast<double>(centroid) + 0.5;
-  if (!std::isfinite(v) || v >= 2147483648.0 || v <= -2147483649.0) return std::nullopt;
-  return static_cast<int>(std::trunc(v));
 }
 
 std::string CalibChannelText(int cursorChannel, float peakCentroid) {

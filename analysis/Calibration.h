@@ -75,9 +75,6 @@ CalibStatus ExecCalib(AppState& s, MainWindowPort& window, const CalibTexts& tex
 // cursor still stands on its channel, else the cursor channel in decimal.
 std::string CalibChannelText(int cursorChannel, float peakCentroid);
 
-// The channel a centroid rounds to, trunc(centroid + 0.5); none when it is no channel number.
-std::optional<int> CentroidChannel(float centroid);
-
 // The check while a channel box is typed in: the error in Edit1 when the text is no number.
 void CheckCalibChannelText(MainWindowPort& window, std::string_view text, bool highBox);
 

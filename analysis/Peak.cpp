@@ -64,16 +64,24 @@ std::optional<float> PeakCentroid(const SpectrumView& v, int peak, int halfWidth
   return centroid;
 }
 
+std::optional<int> CentroidChannel(float centroid) {
+  // float + 0.5 is exact in double, so the truncation sees the same sum as the centroid's own.
+  const double v = static_cast<double>(centroid) + 0.5;
+  if (!std::isfinite(v) || v >= 2147483648.0 || v <= -2147483649.0) return std::nullopt;
+  return static_cast<int>(std::trunc(v));
+}
+
 std::optional<SnapResult> SnapPeak(const SpectrumView& v, int cursor) {
   const std::optional<PeakMax> p = FindPeakMax(v, cursor, 10);
   if (!p) return std::nullopt;
   const std::optional<float> centroid = PeakCentroid(v, p->channel, 5);
   if (!centroid) return std::nullopt;
-  // Negative counts in a damaged file can put the centroid anywhere; the cursor stays inside.
+  // Negative counts in a damaged file can put the centroid anywhere, even past the int range;
+  // the cursor stays inside.
   const int last = std::clamp(v.channelSize, 1, kReadBufferChannels) - 1;
-  const double rounded = std::trunc(static_cast<double>(*centroid) + 0.5);
-  return SnapResult{p->channel, *centroid,
-                    static_cast<int>(std::clamp(rounded, 0.0, double(last)))};
+  const std::optional<int> channel = CentroidChannel(*centroid);
+  const int snapped = channel ? std::clamp(*channel, 0, last) : (*centroid < 0 ? 0 : last);
+  return SnapResult{p->channel, *centroid, snapped};
 }
 
 std::optional<FwhmResult> MeasureFwhm(const SpectrumView& v, int cursor) {

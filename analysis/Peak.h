@@ -39,6 +39,8 @@ std::optional<PeakMax> FindPeakMax(const SpectrumView& v, int centre, int halfWi
 // Sum of channel x count over sum of count for peak - halfWidth .. peak + halfWidth, each partial
 // sum rounded to single precision. None when the counts sum to nothing (or to no number).
 std::optional<float> PeakCentroid(const SpectrumView& v, int peak, int halfWidth);
+// The channel a centroid rounds to, trunc(centroid + 0.5); none when it is no channel number.
+std::optional<int> CentroidChannel(float centroid);
 
 struct SnapResult {
   int peak = 0;

@@ -98,7 +98,6 @@ void ConstructValues(AppState& s, MainWindowPort& window) {
 
   // 7.
   s.channelSize = 4096;
-  s.blockSize = 128;
   s.viewStart = 0;
   s.viewEnd = s.channelSize - 1;
   s.vfsIndex = 2;

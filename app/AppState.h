@@ -23,21 +23,19 @@ struct AppState {
   DeviceHandle deviceHandles[16] = {};
   int deviceCount = 0;
   int deviceOpen = 0;
-  int blockSize = 128;
-  LinkHealth link;
 
   // Acquisition
   int acquiring = 0;
   int mcaMode = 1;
   AcqStatus acqStatus;
+  // How often the analyser's 32-bit event total has passed 2^32 since its memory was cleared.
+  std::uint32_t eventWraps = 0;
   int presetTime = 10000;  // 0.1 s
   int realTime = 0;        // 0.1 s
   int liveTime = 0;        // 0.1 s
   int deadTime = 0;        // 0.1 %
-  float countRate = 0;     // kcps; the spectrum total right after a block read
+  float countRate = 0;     // kcps
   int maxChannelCount = 0;
-  float realSeconds = 0, prevRealSeconds = 0, tickSeconds = 0;
-  float totalCounts = 0, prevTotalCounts = 0;
   McaSetup mcaSetup;
   SxfmSetup sxfmSetup;
   int scanCount = 0;
@@ -71,7 +69,7 @@ struct AppState {
   int viewEnd = 4095;
   int cursorChannel = 2048;
   int vfsIndex = 2;
-  int logScale = 0;  // 1 once the construction has run ShowLogScale(1)
+  int logScale = 0;  // 1 once the construction has shown the logarithmic scale
   std::int32_t columnTop[kMaxChannels] = {};
   std::int32_t columnBottom[kMaxChannels] = {};
   int resizeSeen = 0;
@@ -126,7 +124,7 @@ void ReleaseBitmaps(AppState& s);
 void FillBitmap(QImage& image, Colour colour);
 
 inline std::uint64_t EventsSinceClear(const AppState& s) {
-  return (static_cast<std::uint64_t>(s.link.eventWraps) << 32) |
+  return (static_cast<std::uint64_t>(s.eventWraps) << 32) |
          static_cast<std::uint32_t>(s.acqStatus.Events());
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/AcqDate.h"
 #include "app/ByteRecord.h"
 
 namespace tavlex {
@@ -25,10 +26,6 @@ inline constexpr std::size_t kComment = 774, kCommentSize = 32;
 inline constexpr std::size_t kSampleId = 806, kSampleIdSize = 32;
 inline constexpr std::string_view kCompanyText = "Velmoratek Co., Ltd.";
 }  // namespace header
-
-struct AcqDate {
-  std::int16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
 
 struct SpectrumHeader : ByteRecord<1024> {
   std::string_view Company() const { return Text(header::kCompany, header::kCompanySize); }

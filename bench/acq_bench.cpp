@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "acq/Acquisition.h"
+#include "bench/LongMcaRun.h"
 #include "display/StartUp.h"
 #include "link/SimAnalyser.h"
 
@@ -20,14 +20,9 @@ struct RunningMca {
   RunningMca(benchmark::State& state, const SimConfig& config)
       : driver(config), c{*s, window, driver, *config.clock} {
     ConstructAndDrawStartUp(*s, window);
-    if (OpenDevice(c, 0) != 1) state.SkipWithError("no simulated device");
-    s->mcaSetup.presetTime = 1 << 30;
-    McaStart(c);
-    if (s->channelSize != 4096) state.SkipWithError("not 4096 channels");
+    StartLongMcaRun(state, c);
   }
-  void Check(benchmark::State& state) const {
-    if (!s->acquiring) state.SkipWithError("acquisition ended");
-  }
+  void Check(benchmark::State& state) const { CheckStillRunning(state, *s); }
 
   SimDriver driver;
   std::unique_ptr<AppState> s = std::make_unique<AppState>();

@@ -41,7 +41,7 @@ void Repaint(benchmark::State& state, bool large) {
   auto s = std::make_unique<AppState>();
   HeadlessWindow window;
   ConstructState(*s, window);
-  ShowLogScale(*s, window, 1);
+  ShowLogScale(*s, window);
   if (large) ApplyPlotLayout(*s, window, true);
   FillSpectrum(*s);
   PaintBox1Paint(*s, window);  // warms the glyph cache

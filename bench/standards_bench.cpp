@@ -8,7 +8,7 @@
 #include <cmath>
 #include <memory>
 
-#include "standards/Smtxlib.h"
+#include "standards/StandardsTable.h"
 #include "tests/CountingNew.h"
 
 namespace tavlex {

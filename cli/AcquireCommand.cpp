@@ -13,11 +13,12 @@
 #include <thread>
 
 #include "acq/Acquisition.h"
-#include "acq/Xmca1.h"
+#include "acq/SetupRules.h"
 #include "app/Convert.h"
 #include "cli/Analyser.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "cli/Session.h"
 #include "files/SpectrumFile.h"
 #include "link/Backends.h"
@@ -27,7 +28,7 @@ namespace tavlex::cli {
 namespace {
 
 struct AcquireOptions {
-  std::string out;
+  std::vector<std::string> files;  // OUT.dat
   double presetSeconds = -1;
   int channels = 4096;
   double deadTimeUs = 1.8;
@@ -36,52 +37,49 @@ struct AcquireOptions {
   double unplugAfterSeconds = -1;  // the simulated analyser's cable pulled during the run
 };
 
+// A header text: Latin-1, as the setup dialog stores it; the terminal's text is not.
+void HeaderTextOption(OptionParser& parser, const std::string& name, std::string& to) {
+  parser.Value(
+      name.c_str(), name + " needs a text", [name, &to](const std::string& v, std::string& why) {
+        const QString text = QString::fromLocal8Bit(v);
+        if (std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() > 0xFF; })) {
+          why = name + " takes Latin-1 characters only (a header is 8-bit)";
+          return false;
+        }
+        const QByteArray latin1 = text.toLatin1();
+        if (latin1.size() > 31) {
+          why = name + " holds at most 31 characters";
+          return false;
+        }
+        to = latin1.toStdString();
+        return true;
+      });
+}
+
 int Parse(const Args& args, AcquireOptions& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string v;
-    auto value = [&](std::string& to) {
-      if (i + 1 >= args.size()) return false;
-      to = args[++i];
-      return true;
-    };
-    if (const int taken = TakeAnalyserOption("acquire", args, i, o.analyser); taken >= 0) {
-      if (taken > 0) return taken;
-    } else if (a == "--preset") {
-      if (!value(v) || !TryStrToFloat(v, o.presetSeconds) || o.presetSeconds < 0.1 ||
-          o.presetSeconds > 2e8)
-        return UsageError("acquire", "--preset needs a time in seconds of at least 0.1");
-    } else if (a == "--channels") {
-      if (!value(v) || !TryStrToInt(v, o.channels) ||
-          (o.channels != 256 && o.channels != 512 && o.channels != 1024 && o.channels != 2048 &&
-           o.channels != 4096))
-        return UsageError("acquire", "--channels needs 256, 512, 1024, 2048 or 4096");
-    } else if (a == "--dead-time") {
-      if (!value(v) || !TryStrToFloat(v, o.deadTimeUs) || !DeadTimeFits(o.deadTimeUs))
-        return UsageError("acquire", "--dead-time needs microseconds per event, 0 or more");
-    } else if (a == "--comment" || a == "--sample-id") {
-      if (!value(v)) return UsageError("acquire", a + " needs a text");
-      // The header's texts are Latin-1, as the setup dialog stores them; the terminal's are not.
-      const QString text = QString::fromLocal8Bit(v);
-      for (const QChar ch : text)
-        if (ch.unicode() > 0xFF)
-          return UsageError("acquire", a + " takes Latin-1 characters only (a header is 8-bit)");
-      const QByteArray latin1 = text.toLatin1();
-      if (latin1.size() > 31) return UsageError("acquire", a + " holds at most 31 characters");
-      (a == "--comment" ? o.comment : o.sampleId) = latin1.toStdString();
-    } else if (a == "--sim-unplug-after") {
-      if (!value(v) || !TryStrToFloat(v, o.unplugAfterSeconds) || !(o.unplugAfterSeconds >= 0))
-        return UsageError("acquire", "--sim-unplug-after needs seconds, 0 or more");
-      o.analyser.simOptions = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("acquire", "unknown option " + a);
-    } else if (o.out.empty()) {
-      o.out = a;
-    } else {
-      return UsageError("acquire", "more than one output file named");
-    }
-  }
-  if (o.out.empty()) return UsageError("acquire", "no output file named");
+  OptionParser parser("acquire");
+  parser.Also(AnalyserOptions("acquire", o.analyser))
+      .Value("--preset", "--preset needs a time in seconds of at least 0.1",
+             [&o](const std::string& v) {
+               return TryStrToFloat(v, o.presetSeconds) && PresetSecondsValid(o.presetSeconds);
+             })
+      .Value("--channels", "--channels needs 256, 512, 1024, 2048 or 4096",
+             [&o](const std::string& v) {
+               return TryStrToInt(v, o.channels) && IsMcaMemorySize(o.channels);
+             })
+      .Value("--dead-time", "--dead-time needs microseconds per event, 0 or more",
+             [&o](const std::string& v) {
+               return TryStrToFloat(v, o.deadTimeUs) && DeadTimeFits(o.deadTimeUs);
+             })
+      .Value("--sim-unplug-after", "--sim-unplug-after needs seconds, 0 or more",
+             [&o](const std::string& v) {
+               o.analyser.simOptions = true;
+               return TryStrToFloat(v, o.unplugAfterSeconds) && o.unplugAfterSeconds >= 0;
+             })
+      .Files(1, 1, "no output file named", "more than one output file named");
+  HeaderTextOption(parser, "--comment", o.comment);
+  HeaderTextOption(parser, "--sample-id", o.sampleId);
+  if (int status = parser.Parse(args, o.files)) return status;
   if (o.presetSeconds < 0) return UsageError("acquire", "--preset is required");
   return 0;
 }
@@ -119,8 +117,9 @@ int Acquire(const Args& args) {
   AcquireOptions o;
   if (int status = Parse(args, o)) return status;
   // Before the analyser is opened: a run whose file cannot be written is not measured at all.
-  if (const FileResult r = CheckSpectrumOutput(o.out); !r.ok()) {
-    Complain(o.out + ": " + FileResultReason(r) + "; nothing was measured");
+  const std::string& out = o.files[0];
+  if (const FileResult r = CheckSpectrumOutput(out); !r.ok()) {
+    Complain(out + ": " + FileResultReason(r) + "; nothing was measured");
     return kExitFailure;
   }
   InterruptHandlers handlers;
@@ -148,24 +147,22 @@ int Acquire(const Args& args) {
 
   const bool tty = isatty(STDERR_FILENO);
   const auto started = std::chrono::steady_clock::now();
-  auto next = started;
-  while (window.TimerEnabled()) {
-    next = NextTickAt(next, std::chrono::steady_clock::now(), window.TimerInterval());
-    std::this_thread::sleep_until(next);
+  PaceTicks(window, [&] {
     if (sim && o.unplugAfterSeconds >= 0 && sim->Plugged() &&
         std::chrono::steady_clock::now() - started >=
             std::chrono::duration<double>(o.unplugAfterSeconds))
       sim->Unplug();
     if (interrupted) {
       McaStopAndCollect(c);  // as the end of a preset does, bounded as one operation
-      break;
+      return false;
     }
     McaTick(c);
     if (tty) ShowProgress(s, false);
-  }
+    return true;
+  });
   if (tty) ShowProgress(s, true);
 
-  const std::string where = Save(s, window, o.out);
+  const std::string where = Save(s, window, out);
   if (where.empty()) return kExitFailure;
   std::int64_t total = 0;
   for (int ch = 0; ch < s.channelSize; ++ch) total += s.spectrumCounts[ch];
@@ -178,7 +175,7 @@ int Acquire(const Args& args) {
     return kExitFailure;
   }
   // The file the user named was not written: a failure, whatever stopped the run.
-  if (where != o.out) return kExitFailure;
+  if (where != out) return kExitFailure;
   if (interrupted) {
     Complain("stopped by " + InterruptName() + "; what was acquired is saved in " + where);
     return kExitInterrupted;

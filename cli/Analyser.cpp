@@ -1,10 +1,12 @@
 #include "cli/Analyser.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "app/Convert.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
+#include "files/Recovery.h"
 #include "link/Backends.h"
 
 namespace tavlex::cli {
@@ -35,11 +37,12 @@ bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
   return true;
 }
 
-int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
-                       AnalyserChoice& choice) {
-  std::string error;
-  if (!ReadAnalyserOption(args, i, choice, error)) return -1;
-  return error.empty() ? 0 : UsageError(command, error);
+OptionParser::Reader AnalyserOptions(const char* command, AnalyserChoice& choice) {
+  return [command, &choice](const Args& args, std::size_t& i) {
+    std::string error;
+    if (!ReadAnalyserOption(args, i, choice, error)) return -1;
+    return error.empty() ? 0 : UsageError(command, error);
+  };
 }
 
 std::unique_ptr<Driver> MakeAnalyserDriver(const AnalyserChoice& choice, std::string& error) {
@@ -61,12 +64,23 @@ TickTime NextTickAt(TickTime lastDue, TickTime now, int intervalMs) {
   return std::max(lastDue + std::chrono::milliseconds(intervalMs), now);
 }
 
+void PaceTicks(HeadlessWindow& window, const std::function<bool()>& tick) {
+  auto next = std::chrono::steady_clock::now();
+  while (window.TimerEnabled()) {
+    next = NextTickAt(next, std::chrono::steady_clock::now(), window.TimerInterval());
+    std::this_thread::sleep_until(next);
+    if (!tick()) break;
+  }
+}
+
 int CommandAnalyser::Open(const char* command, const AnalyserChoice& choice) {
   std::string error;
   driver_ = MakeAnalyserDriver(choice, error);
   if (!driver_) return UsageError(command, error);
   sim_ = dynamic_cast<SimDriver*>(driver_.get());
   link_ = std::make_unique<LinkContext>(LinkContext{State(), Window(), *driver_, clock_});
+  // Every run a command ends leaves its recovery copy, as in the window.
+  link_->runEvents = RecoveryCopyWriter();
   if (interrupted) return NotStarted();
   if (OpenDevice(*link_, 0) != 1) {
     Complain(std::string("no analyser found (driver ") + driver_->Name() + ")");

@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Clock.h"
+#include "cli/Options.h"
 #include "cli/Session.h"
 #include "link/Protocol.h"
 #include "link/SimAnalyser.h"
@@ -31,10 +33,8 @@ struct AnalyserChoice {
 // not good. The window program and the measuring commands take these options alike.
 bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
                         AnalyserChoice& choice, std::string& error);
-// The same for a command: -1 when args[i] is none of them; 0 when it was taken; else a usage
-// error's status once the message has been shown.
-int TakeAnalyserOption(const char* command, const std::vector<std::string>& args, std::size_t& i,
-                       AnalyserChoice& choice);
+// The same as a command's options, for its option parser.
+OptionParser::Reader AnalyserOptions(const char* command, AnalyserChoice& choice);
 // The driver the choice names, the simulated analyser with the choice's seed and link. Null
 // with `error` set for an unknown driver, or for simulator options with another driver.
 std::unique_ptr<Driver> MakeAnalyserDriver(const AnalyserChoice& choice, std::string& error);
@@ -44,6 +44,9 @@ std::unique_ptr<Driver> MakeAnalyserDriver(const AnalyserChoice& choice, std::st
 // the window's timer does, late ticks are not made up for by ticks back to back.
 using TickTime = std::chrono::steady_clock::time_point;
 TickTime NextTickAt(TickTime lastDue, TickTime now, int intervalMs);
+// The measuring loop of a command: `tick` at the pace of the window's timer while the timer
+// runs, until it returns false.
+void PaceTicks(HeadlessWindow& window, const std::function<bool()>& tick);
 
 class CommandAnalyser {
  public:
@@ -53,7 +56,7 @@ class CommandAnalyser {
 
   AppState& State() { return session_.State(); }
   HeadlessWindow& Window() { return session_.Window(); }
-  LinkContext& Link() { return *link_; }
+  LinkContext& Link() { return *link_; }  // the recovery copies installed as its run events
   SimDriver* Sim() { return sim_; }  // null unless the simulated analyser was chosen
 
  private:

@@ -8,6 +8,8 @@
 #include "analysis/Calibration.h"
 #include "app/Convert.h"
 #include "cli/Cli.h"
+#include "cli/Options.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
 #include "files/SpectrumFile.h"
 
@@ -19,7 +21,7 @@ struct CalibPointText {
 };
 
 struct CalibrateOptions {
-  std::string in, out;
+  std::vector<std::string> files;  // IN.dat, OUT.dat
   bool hasLow = false, hasHigh = false;
   CalibPointText low, high;
   std::string unit = "keV";  // what the unit box holds when the window opens
@@ -37,34 +39,20 @@ bool SplitPoint(const std::string& text, CalibPointText& point) {
 
 // Returns 0 when the options are good, else the usage error's exit status.
 int Parse(const Args& args, CalibrateOptions& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string v;
-    auto value = [&](std::string& to) {
-      if (i + 1 >= args.size()) return false;
-      to = args[++i];
-      return true;
-    };
-    if (a == "--low" || a == "--high") {
-      const bool isLow = a == "--low";
-      if (!value(v) || !SplitPoint(v, isLow ? o.low : o.high))
-        return UsageError("calibrate", a + " needs CHANNEL:ENERGY");
-      (isLow ? o.hasLow : o.hasHigh) = true;
-    } else if (a == "--unit") {
-      if (!value(o.unit)) return UsageError("calibrate", "--unit needs a text");
-    } else if (a == "--json") {
-      o.json = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("calibrate", "unknown option " + a);
-    } else if (o.in.empty()) {
-      o.in = a;
-    } else if (o.out.empty()) {
-      o.out = a;
-    } else {
-      return UsageError("calibrate", "too many files named");
-    }
-  }
-  if (o.out.empty()) return UsageError("calibrate", "needs IN.dat and OUT.dat");
+  OptionParser parser("calibrate");
+  const auto point = [&parser](const char* name, CalibPointText& to, bool& given) {
+    parser.Value(name, std::string(name) + " needs CHANNEL:ENERGY",
+                 [&to, &given](const std::string& v) {
+                   given = SplitPoint(v, to);
+                   return given;
+                 });
+  };
+  point("--low", o.low, o.hasLow);
+  point("--high", o.high, o.hasHigh);
+  parser.Text("--unit", "--unit needs a text", o.unit)
+      .Flag("--json", o.json)
+      .Files(2, 2, "needs IN.dat and OUT.dat");
+  if (int status = parser.Parse(args, o.files)) return status;
   if (!o.hasLow || !o.hasHigh) return UsageError("calibrate", "needs --low and --high");
   return 0;
 }
@@ -98,26 +86,14 @@ QString UnitText(const AppState& s) {
   return QString::fromLatin1(s.energyUnit);
 }
 
-std::string JsonText(const QString& text) {
-  QString out = "\"";
-  for (QChar c : text) {
-    if (c == '"' || c == '\\')
-      out += QString('\\') + c;
-    else if (c.unicode() < 0x20)
-      out += QString::asprintf("\\u%04x", c.unicode());
-    else
-      out += c;
-  }
-  return (out + "\"").toUtf8().toStdString();
-}
-
 }  // namespace
 
 int Calibrate(const Args& args) {
   CalibrateOptions o;
   if (int status = Parse(args, o)) return status;
   Session session;
-  if (!session.Read(o.in)) return kExitFailure;
+  const std::string &in = o.files[0], &out = o.files[1];
+  if (!session.Read(in)) return kExitFailure;
   AppState& s = session.State();
   const std::string unit = UnitBytes(o.unit);
   const CalibStatus status =
@@ -127,18 +103,21 @@ int Calibrate(const Args& args) {
     Complain("calibrate: " + Why(status, o));
     return kExitFailure;
   }
-  const FileResult r = WriteSpectrumFile(s, session.Window(), o.out);
+  const FileResult r = WriteSpectrumFile(s, session.Window(), out);
   if (!r.ok()) {
-    Complain(o.out + ": " + FileResultReason(r));
+    Complain(out + ": " + FileResultReason(r));
     return kExitFailure;
   }
-  const std::string slope = ShortestFloatText(s.calSlope), offset = ShortestFloatText(s.calOffset);
   if (o.json) {
-    std::printf("{\"slope\": %s, \"offset\": %s, \"unit\": %s}\n", slope.c_str(), offset.c_str(),
-                JsonText(UnitText(s)).c_str());
+    std::printf("%s\n", JsonObject()
+                            .Number("slope", s.calSlope)
+                            .Number("offset", s.calOffset)
+                            .Text("unit", s.energyUnit, Bytes::Latin1)
+                            .Done()
+                            .c_str());
   } else {
-    std::printf("slope: %s\noffset: %s\nunit: %s\n", slope.c_str(), offset.c_str(),
-                UnitText(s).toLocal8Bit().constData());
+    std::printf("slope: %s\noffset: %s\nunit: %s\n", ShortestFloatText(s.calSlope).c_str(),
+                ShortestFloatText(s.calOffset).c_str(), UnitText(s).toLocal8Bit().constData());
   }
   return kExitOk;
 }

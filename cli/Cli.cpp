@@ -149,7 +149,8 @@ const char* kOverview =
 // Commands that only read and write files: they start without the drawing toolkit, so that a
 // batch over thousands of files costs little more than the program's start per file.
 bool Draws(const char* name) {
-  return std::strcmp(name, "info") != 0 && std::strcmp(name, "dump") != 0;
+  return std::strcmp(name, "info") != 0 && std::strcmp(name, "dump") != 0 &&
+         std::strcmp(name, "export") != 0;
 }
 
 const Command* Find(const char* name) {

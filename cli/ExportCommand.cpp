@@ -5,10 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <optional>
+#include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/Options.h"
 #include "cli/Session.h"
 #include "files/Export.h"
 #include "files/SafeWrite.h"
@@ -29,26 +32,15 @@ struct ExportOptions {
 };
 
 int Parse(const Args& args, ExportOptions& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string name;
-    if (a == "--format") {
-      if (i + 1 >= args.size()) return UsageError(kCommand, "--format needs msa, mca, spe or csv");
-      name = args[++i];
-    } else if (a.rfind("--format=", 0) == 0) {
-      name = a.substr(9);
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError(kCommand, "unknown option " + a);
-    } else {
-      o.files.push_back(a);
-      continue;
-    }
-    o.format = ExportFormatFromName(name);
-    if (!o.format)
-      return UsageError(kCommand, "unknown format '" + name + "' (msa, mca, spe, csv)");
-  }
-  if (o.files.size() < 2) return UsageError(kCommand, "needs IN.dat and OUT");
-  return 0;
+  return OptionParser(kCommand)
+      .Value("--format", "--format needs msa, mca, spe or csv",
+             [&o](const std::string& name, std::string& why) {
+               o.format = ExportFormatFromName(name);
+               if (!o.format) why = "unknown format '" + name + "' (msa, mca, spe, csv)";
+               return o.format.has_value();
+             })
+      .Files(2, -1, "needs IN.dat and OUT")
+      .Parse(args, o.files);
 }
 
 std::string Local(const QString& path) {
@@ -68,25 +60,14 @@ int Targets(const ExportOptions& o, bool& toFolder, std::vector<std::string>& ta
   }
   if (!o.format) return UsageError(kCommand, "exports into a folder need --format");
   const QDir folder(outName);
+  std::unordered_map<std::string, std::size_t> writtenBy;
   for (std::size_t i = 0; i < inputs; ++i) {
     const QString base = QFileInfo(FileNameFromPath(o.files[i])).completeBaseName();
     const std::string t = Local(folder.filePath(base + '.' + ExportExtension(*o.format)));
-    for (std::size_t j = 0; j < targets.size(); ++j)
-      if (targets[j] == t)
-        return UsageError(kCommand, o.files[j] + " and " + o.files[i] + " would both write " + t);
+    if (const auto [at, isNew] = writtenBy.try_emplace(t, i); !isNew)
+      return UsageError(kCommand,
+                        o.files[at->second] + " and " + o.files[i] + " would both write " + t);
     targets.push_back(t);
-  }
-  return 0;
-}
-
-// An export over one of its own inputs would replace the spectrum it reads.
-int RefuseOverwritingAnInput(const ExportOptions& o, const std::vector<std::string>& targets) {
-  for (const std::string& t : targets) {
-    const QString target = QFileInfo(FileNameFromPath(t)).canonicalFilePath();
-    if (target.isEmpty()) continue;  // not there yet
-    for (std::size_t i = 0; i + 1 < o.files.size(); ++i)
-      if (QFileInfo(FileNameFromPath(o.files[i])).canonicalFilePath() == target)
-        return UsageError(kCommand, t + " is the input " + o.files[i]);
   }
   return 0;
 }
@@ -103,7 +84,11 @@ int Export(const Args& args) {
   if (!o.format)
     return UsageError(kCommand, "cannot tell the format from " + targets.front() +
                                     "; name it .msa, .mca, .spe or .csv or give --format");
-  if (const int status = RefuseOverwritingAnInput(o, targets)) return status;
+  // An export over one of its own inputs would replace a spectrum still to be read.
+  const InputFiles inputs(std::span(o.files).first(o.files.size() - 1));
+  for (const std::string& t : targets)
+    if (const int i = inputs.IndexOf(t); i >= 0)
+      return UsageError(kCommand, t + " is the input " + o.files[i]);
   if (toFolder && !QDir().mkpath(FileNameFromPath(o.files.back()))) {
     Complain(o.files.back() + ": cannot create the folder");
     return kExitFailure;
@@ -111,13 +96,14 @@ int Export(const Args& args) {
 
   bool allDone = true;
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    // A session per file: a file without a calibration must not take the previous one's.
-    Session session;
+    // A session per file: a file without a calibration must not take the previous one's. An
+    // export draws nothing, so the session has no bitmaps to fill.
+    Session session(false);
     if (!session.Read(o.files[i])) {
       allDone = false;
       continue;
     }
-    const FileResult r = ExportSpectrum(session.State(), *o.format, targets[i]);
+    const FileResult r = ExportSpectrum(session.State(), *o.format, targets[i], inputs);
     if (!r.ok()) {
       Complain(targets[i] + (r.status == FileStatus::CannotOpen ? ": cannot create the file"
                                                                 : ": " + FileResultReason(r)));

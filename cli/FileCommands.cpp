@@ -9,6 +9,7 @@
 #include "app/Convert.h"
 #include "app/MainWindowPort.h"
 #include "cli/Cli.h"
+#include "cli/Options.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "display/PlotRoi.h"
@@ -36,6 +37,17 @@ Totals CountTotals(const AppState& s) {
   return t;
 }
 
+std::string RoiJson(int index, const RoiRecord& r, const RoiSums& sums) {
+  return JsonObject()
+      .Int("index", index)
+      .Int("low", r.low)
+      .Int("high", r.high)
+      .Text("colour", Format("0x%06X", r.colour & 0xFFFFFF), Bytes::Latin1)
+      .Number("gross", sums.gross)
+      .Number("net", sums.net)
+      .Done();
+}
+
 void PrintInfo(const std::string& path, const AppState& s, bool json) {
   const SpectrumHeader& h = s.currentHeader;
   const AcqDate d = h.Date();
@@ -50,7 +62,10 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
     std::printf("preset_s: %.1f\nreal_s: %.1f\nlive_s: %.1f\n", h.PresetTime() * 0.1,
                 h.RealTime() * 0.1, h.LiveTime() * 0.1);
     std::printf("calibrated: %s\n", calibrated ? "yes" : "no");
-    if (calibrated) std::printf("slope: %.7g\noffset: %.7g\n", h.CalSlope(), h.CalOffset());
+    // As many digits as read back as the header's own floats.
+    if (calibrated)
+      std::printf("slope: %s\noffset: %s\n", ShortestFloatText(h.CalSlope()).c_str(),
+                  ShortestFloatText(h.CalOffset()).c_str());
     std::printf("date: %s\n", date);
     std::printf("comment: %s\n", LineText(h.Comment(), Bytes::Latin1).c_str());
     std::printf("sample_id: %s\n", LineText(h.SampleId(), Bytes::Latin1).c_str());
@@ -65,42 +80,27 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
     std::printf("max_count: %d at %d\n", t.max, t.maxChannel);
     return;
   }
-  std::string out = "{";
-  out += "\"file\": " + JsonString(path, Bytes::Path);
-  out += ", \"channels\": " + std::to_string(s.channelSize);
-  char num[160];
-  std::snprintf(num, sizeof num, ", \"preset_s\": %.1f, \"real_s\": %.1f, \"live_s\": %.1f",
-                h.PresetTime() * 0.1, h.RealTime() * 0.1, h.LiveTime() * 0.1);
-  out += num;
-  out += std::string(", \"calibrated\": ") + (calibrated ? "true" : "false");
-  // A damaged header may hold a NaN or an infinity, which JSON cannot carry.
-  if (calibrated)
-    out +=
-        ", \"slope\": " + JsonNumber(h.CalSlope()) + ", \"offset\": " + JsonNumber(h.CalOffset());
-  out += ", \"date\": " + JsonString(date, Bytes::Latin1);
-  out += ", \"comment\": " + JsonString(h.Comment(), Bytes::Latin1);
-  out += ", \"sample_id\": " + JsonString(h.SampleId(), Bytes::Latin1);
-  out += ", \"roi\": [";
-  bool first = true;
+  JsonObject out;
+  out.Text("file", path, Bytes::Path)
+      .Int("channels", s.channelSize)
+      .Number("preset_s", h.PresetTime() * 0.1, "%.1f")
+      .Number("real_s", h.RealTime() * 0.1, "%.1f")
+      .Number("live_s", h.LiveTime() * 0.1, "%.1f")
+      .Bool("calibrated", calibrated);
+  // A damaged header may hold a NaN or an infinity: those are null.
+  if (calibrated) out.Number("slope", h.CalSlope()).Number("offset", h.CalOffset());
+  out.Text("date", date, Bytes::Latin1)
+      .Text("comment", h.Comment(), Bytes::Latin1)
+      .Text("sample_id", h.SampleId(), Bytes::Latin1);
+  std::vector<std::string> rois;
   for (int i = 0; i < kRoiCount; ++i) {
     const RoiRecord& r = s.roiTable[i];
-    if (r.low == 0 && r.high == 0) continue;
-    const RoiSums sums = SumRoi(s, r);
-    std::snprintf(num, sizeof num,
-                  "%s{\"index\": %d, \"low\": %d, \"high\": %d, \"colour\": \"0x%06X\"",
-                  first ? "" : ", ", i, r.low, r.high, r.colour & 0xFFFFFF);
-    out += num;
-    out += ", \"gross\": " + ShortestFloatText(sums.gross) +
-           ", \"net\": " + ShortestFloatText(sums.net) + "}";
-    first = false;
+    if (r.low != 0 || r.high != 0) rois.push_back(RoiJson(i, r, SumRoi(s, r)));
   }
-  out += "]";
-  std::snprintf(num, sizeof num,
-                ", \"total_counts\": %" PRId64 ", \"max_count\": {\"count\": %d, \"channel\": %d}",
-                t.total, t.max, t.maxChannel);
-  out += num;
-  out += "}\n";
-  std::fputs(out.c_str(), stdout);
+  out.Json("roi", JsonArray(rois))
+      .Int("total_counts", t.total)
+      .Json("max_count", JsonObject().Int("count", t.max).Int("channel", t.maxChannel).Done());
+  std::printf("%s\n", out.Done().c_str());
 }
 
 }  // namespace
@@ -108,21 +108,11 @@ void PrintInfo(const std::string& path, const AppState& s, bool json) {
 int Info(const Args& args) {
   std::vector<std::string> paths;
   bool json = false;
-  bool options = true;
-  for (const std::string& a : args) {
-    // After "--" every argument is a file, so a name that starts with '-' can be given.
-    if (options && a == "--")
-      options = false;
-    else if (!options)
-      paths.push_back(a);
-    else if (a == "--json")
-      json = true;
-    else if (!a.empty() && a[0] == '-')
-      return UsageError("info", "unknown option " + a);
-    else
-      paths.push_back(a);
-  }
-  if (paths.empty()) return UsageError("info", "no spectrum file named");
+  if (int status = OptionParser("info")
+                       .Flag("--json", json)
+                       .Files(1, -1, "no spectrum file named")
+                       .Parse(args, paths))
+    return status;
   int status = kExitOk;
   bool printed = false;
   for (const std::string& path : paths) {
@@ -171,27 +161,15 @@ bool DumpOne(const std::string& in, const std::string& out) {
 int Dump(const Args& args) {
   std::vector<std::string> files;
   std::string outDir;
-  bool hasOutDir = false;
-  bool options = true;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (options && a == "--") {
-      options = false;
-    } else if (!options) {
-      files.push_back(a);
-    } else if (a == "--out-dir" || a.starts_with("--out-dir=")) {
-      if (a == "--out-dir" && i + 1 >= args.size())
-        return UsageError("dump", "--out-dir needs a folder");
-      outDir = a == "--out-dir" ? args[++i] : a.substr(10);
-      if (outDir.empty()) return UsageError("dump", "--out-dir needs a folder");
-      hasOutDir = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("dump", "unknown option " + a);
-    } else {
-      files.push_back(a);
-    }
-  }
-  if (!hasOutDir) {
+  if (int status = OptionParser("dump")
+                       .Value("--out-dir", "--out-dir needs a folder",
+                              [&outDir](const std::string& v) {
+                                outDir = v;
+                                return !v.empty();
+                              })
+                       .Parse(args, files))
+    return status;
+  if (outDir.empty()) {
     if (files.size() != 2)
       return UsageError("dump", "needs FILE.dat and OUT.txt, or FILE.dat... --out-dir DIR");
     return DumpOne(files[0], files[1]) ? kExitOk : kExitFailure;

@@ -2,41 +2,31 @@
 // does, and the spectrum fitted as MLSQ Fit does; the K-ratios as the standards editor shows them.
 
 #include <QString>
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "app/Convert.h"
 #include "cli/Cli.h"
+#include "cli/Options.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
-#include "standards/Rada.h"
-#include "standards/Smtxlib.h"
+#include "standards/StandardsCommands.h"
+#include "standards/StandardsTable.h"
 
 namespace tavlex::cli {
 namespace {
 
 struct FitOptions {
-  std::string sample, table;
+  std::vector<std::string> files;  // SAMPLE.dat, TABLE.ref
   bool json = false;
 };
 
 int Parse(const Args& args, FitOptions& o) {
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      o.json = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("fit", "unknown option " + a);
-    } else if (o.sample.empty()) {
-      o.sample = a;
-    } else if (o.table.empty()) {
-      o.table = a;
-    } else {
-      return UsageError("fit", "too many files named");
-    }
-  }
-  if (o.table.empty()) return UsageError("fit", "needs SAMPLE.dat and TABLE.ref");
-  return 0;
+  return OptionParser("fit")
+      .Flag("--json", o.json)
+      .Files(2, 2, "needs SAMPLE.dat and TABLE.ref")
+      .Parse(args, o.files);
 }
 
 // Says why the table gave no standards; false when it did.
@@ -63,34 +53,19 @@ bool LoadFailed(const TDmSMTX& dm, int n, const std::string& table) {
   return false;
 }
 
-std::string JsonNumber(float v) {
-  return std::isfinite(v) ? ShortestFloatText(v) : "null";
-}
-
-std::string JsonText(std::string_view latin1) {
-  QString out = "\"";
-  for (QChar c : QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()))) {
-    if (c == '"' || c == '\\')
-      out += QString('\\') + c;
-    else if (c.unicode() < 0x20)
-      out += QString::asprintf("\\u%04x", c.unicode());
-    else
-      out += c;
-  }
-  return (out + "\"").toUtf8().toStdString();
-}
-
 void Print(const TDmSMTX& dm, bool json) {
-  if (json) std::printf("{\"standards\": [");
+  std::vector<std::string> standards;
   for (int k = 0; k < dm.activeCount; ++k) {
     const int slot = dm.activeSlot[k];
     const StandardRecord& r = dm.table[slot];
     if (json) {
-      std::printf(
-          "%s{\"slot\": %d, \"element\": %s, \"k_ratio\": %s, \"k_ratio_error\": %s, "
-          "\"wt_percent\": %s}",
-          k ? ", " : "", slot, JsonText(r.ElementName()).c_str(), JsonNumber(r.KRatio()).c_str(),
-          JsonNumber(r.KRatioError()).c_str(), JsonNumber(WtPercent(r)).c_str());
+      standards.push_back(JsonObject()
+                              .Int("slot", slot)
+                              .Text("element", r.ElementName(), Bytes::Latin1)
+                              .Number("k_ratio", r.KRatio())
+                              .Number("k_ratio_error", r.KRatioError())
+                              .Number("wt_percent", WtPercent(r))
+                              .Done());
     } else {
       const QString element = QString::fromLatin1(r.ElementName().data(),
                                                   static_cast<qsizetype>(r.ElementName().size()));
@@ -98,7 +73,8 @@ void Print(const TDmSMTX& dm, bool json) {
                   KRatioText(r, false).c_str(), WtPercent(r));
     }
   }
-  if (json) std::printf("]}\n");
+  if (json)
+    std::printf("%s\n", JsonObject().Json("standards", JsonArray(standards)).Done().c_str());
 }
 
 }  // namespace
@@ -107,11 +83,12 @@ int Fit(const Args& args) {
   FitOptions o;
   if (int status = Parse(args, o)) return status;
   Session session;
-  if (!session.Read(o.sample)) return kExitFailure;
+  const std::string &sample = o.files[0], &table = o.files[1];
+  if (!session.Read(sample)) return kExitFailure;
   AppState& s = session.State();
   auto dm = std::make_unique<TDmSMTX>();
-  const int n = dm->LoadStandardsFrom(o.table);
-  if (LoadFailed(*dm, n, o.table)) return kExitFailure;
+  const int n = dm->LoadStandardsFrom(table);
+  if (LoadFailed(*dm, n, table)) return kExitFailure;
   ApplyLoadedStandards(s, session.Window(), *dm, n);
   const FitStatus status = FitDisplayedSpectrum(s, session.Window(), *dm);
   if (status == FitStatus::Singular) {

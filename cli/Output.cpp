@@ -1,6 +1,7 @@
 #include "cli/Output.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -56,32 +57,31 @@ void Walk(std::string_view text, Bytes bytes, Put put) {
   }
 }
 
+// The escape that JSON and C write alike: a backslash, a line feed, a carriage return or a tab;
+// null for any other byte.
+const char* ShortEscape(unsigned char ch) {
+  switch (ch) {
+    case '\\':
+      return "\\\\";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    case '\t':
+      return "\\t";
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string JsonString(std::string_view text, Bytes bytes) {
   std::string out = "\"";
   Walk(text, bytes, [&](unsigned char escape, std::string_view piece) {
     if (escape == 0) return void(out += piece);
-    switch (escape) {
-      case '"':
-        out += "\\\"";
-        return;
-      case '\\':
-        out += "\\\\";
-        return;
-      case '\n':
-        out += "\\n";
-        return;
-      case '\r':
-        out += "\\r";
-        return;
-      case '\t':
-        out += "\\t";
-        return;
-      case 0x7F:
-        out += '\x7F';
-        return;  // allowed in JSON as it is
-    }
+    if (escape == '"') return void(out += "\\\"");
+    if (escape == 0x7F) return void(out += '\x7F');  // allowed in JSON as it is
+    if (const char* e = ShortEscape(escape)) return void(out += e);
     char u[8];
     std::snprintf(u, sizeof u, "\\u%04x", escape);
     out += u;
@@ -91,23 +91,10 @@ std::string JsonString(std::string_view text, Bytes bytes) {
 
 std::string LineText(std::string_view text, Bytes bytes) {
   std::string out;
-  const auto escape = [&](unsigned char e) {
-    switch (e) {
-      case '\\':
-        out += "\\\\";
-        return;
-      case '\n':
-        out += "\\n";
-        return;
-      case '\r':
-        out += "\\r";
-        return;
-      case '\t':
-        out += "\\t";
-        return;
-    }
+  const auto escape = [&](unsigned char ch) {
+    if (const char* e = ShortEscape(ch)) return void(out += e);
     char x[8];
-    std::snprintf(x, sizeof x, "\\x%02X", e);
+    std::snprintf(x, sizeof x, "\\x%02X", ch);
     out += x;
   };
   if (bytes == Bytes::Path) {
@@ -132,11 +119,72 @@ std::string LineText(std::string_view text, Bytes bytes) {
   return out;
 }
 
+namespace {
+
+template <typename Float>
+std::string Shortest(Float value) {
+  if (!std::isfinite(value)) return "null";
+  char text[64];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return ec == std::errc() ? std::string(text, end) : "null";
+}
+
+}  // namespace
+
+std::string JsonNumber(float value) {
+  return Shortest(value);
+}
+
+std::string JsonNumber(double value) {
+  return Shortest(value);
+}
+
 std::string JsonNumber(double value, const char* format) {
   if (!std::isfinite(value)) return "null";
   char text[64];
   std::snprintf(text, sizeof text, format, value);
   return text;
+}
+
+JsonObject& JsonObject::Json(std::string_view key, std::string_view json) {
+  if (text_.size() > 1) text_ += ", ";
+  text_ += JsonString(key, Bytes::Latin1);
+  text_ += ": ";
+  text_ += json;
+  return *this;
+}
+
+JsonObject& JsonObject::Text(std::string_view key, std::string_view text, Bytes bytes) {
+  return Json(key, JsonString(text, bytes));
+}
+
+JsonObject& JsonObject::Number(std::string_view key, float value) {
+  return Json(key, JsonNumber(value));
+}
+
+JsonObject& JsonObject::Number(std::string_view key, double value) {
+  return Json(key, JsonNumber(value));
+}
+
+JsonObject& JsonObject::Number(std::string_view key, double value, const char* format) {
+  return Json(key, JsonNumber(value, format));
+}
+
+JsonObject& JsonObject::Int(std::string_view key, long long value) {
+  return Json(key, std::to_string(value));
+}
+
+JsonObject& JsonObject::Bool(std::string_view key, bool value) {
+  return Json(key, value ? "true" : "false");
+}
+
+std::string JsonArray(const std::vector<std::string>& items) {
+  std::string out = "[";
+  for (const std::string& item : items) {
+    if (out.size() > 1) out += ", ";
+    out += item;
+  }
+  return out + "]";
 }
 
 bool FinishStdout() {

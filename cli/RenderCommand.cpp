@@ -8,6 +8,7 @@
 #include "app/Convert.h"
 #include "cli/Cli.h"
 #include "cli/Session.h"
+#include "cli/ViewOptions.h"
 #include "display/Plot.h"
 #include "display/ViewCommands.h"
 #include "display/ViewNav.h"
@@ -16,31 +17,14 @@
 namespace tavlex::cli {
 namespace {
 
-struct RoiOption {
-  int index, low, high;
-  std::string label = "Xx-NN";
-  Colour colour = 0xFF0000;
-};
-
 struct RenderOptions {
-  std::string in, out;
-  bool hasView = false;
-  int viewStart = 0, viewEnd = 0;
-  bool hasCursor = false;
-  int cursor = 0;
-  int linearStep = 0;  // 0 = logarithmic
+  std::vector<std::string> files;  // FILE.dat, OUT.png
+  ViewSettings view;
   bool large = false;
-  std::vector<RoiOption> rois;
   int expand = 0, compress = 0;  // presses of "<< >>" and ">> <<" after the other options
 };
 
-bool ParseRange(const std::string& text, int& a, int& b) {
-  const auto dash = text.find('-', 1);
-  return dash != std::string::npos && TryStrToInt(text.substr(0, dash), a) &&
-         TryStrToInt(text.substr(dash + 1), b);
-}
-
-bool ParseRoi(const std::string& text, RoiOption& r) {
+bool ParseRoi(const std::string& text, RoiSetting& r) {
   std::vector<std::string> parts;
   std::size_t from = 0;
   while (true) {
@@ -66,51 +50,21 @@ bool ParseRoi(const std::string& text, RoiOption& r) {
 
 // Returns 0 when the options are good, else the usage error's exit status.
 int Parse(const Args& args, RenderOptions& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& v) {
-      if (i + 1 >= args.size()) return false;
-      v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--view") {
-      if (!value(v) || !ParseRange(v, o.viewStart, o.viewEnd) || o.viewStart < 0 ||
-          o.viewEnd <= o.viewStart || o.viewEnd > kMaxChannels - 1)
-        return UsageError("render", "--view needs START-END within 0-4095, START below END");
-      o.hasView = true;
-    } else if (a == "--cursor") {
-      if (!value(v) || !TryStrToInt(v, o.cursor) || o.cursor < 0 || o.cursor > kMaxChannels - 1)
-        return UsageError("render", "--cursor needs a channel 0-4095");
-      o.hasCursor = true;
-    } else if (a == "--log") {
-      o.linearStep = 0;
-    } else if (a == "--linear") {
-      if (!value(v) || !TryStrToInt(v, o.linearStep) || o.linearStep < 1 || o.linearStep > 22)
-        return UsageError("render", "--linear needs a full-scale step 1-22");
-    } else if (a == "--expand" || a == "--compress") {
-      int& n = a == "--expand" ? o.expand : o.compress;
-      if (!value(v) || !TryStrToInt(v, n) || n < 0 || n > 100)
-        return UsageError("render", a + " needs a number of presses 0-100");
-    } else if (a == "--large") {
-      o.large = true;
-    } else if (a == "--roi") {
-      RoiOption r;
-      if (!value(v) || !ParseRoi(v, r))
-        return UsageError("render", "--roi needs I:LOW:HIGH[:LABEL[:0xBBGGRR]] with I 0-15");
-      o.rois.push_back(r);
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("render", "unknown option " + a);
-    } else if (o.in.empty()) {
-      o.in = a;
-    } else if (o.out.empty()) {
-      o.out = a;
-    } else {
-      return UsageError("render", "too many files named");
-    }
-  }
-  if (o.out.empty()) return UsageError("render", "needs FILE.dat and OUT.png");
-  return 0;
+  OptionParser parser("render");
+  AddViewOptions(parser, o.view, kViewRange | kViewCursor | kViewScale);
+  for (auto [name, presses] : {std::pair{"--expand", &o.expand}, {"--compress", &o.compress}})
+    parser.Value(name, std::string(name) + " needs a number of presses 0-100",
+                 WholeNumber(*presses, 0, 100));
+  parser.Flag("--large", o.large)
+      .Value("--roi", "--roi needs I:LOW:HIGH[:LABEL[:0xBBGGRR]] with I 0-15",
+             [&o](const std::string& v) {
+               RoiSetting r;
+               if (!ParseRoi(v, r)) return false;
+               o.view.rois.push_back(r);
+               return true;
+             })
+      .Files(2, 2, "needs FILE.dat and OUT.png");
+  return parser.Parse(args, o.files);
 }
 
 // Empty on success, else why the file was not written.
@@ -132,37 +86,16 @@ std::string SavePng(const QImage& image, const std::string& path, const std::str
 int Render(const Args& args) {
   RenderOptions o;
   if (int status = Parse(args, o)) return status;
-  const std::string_view inputs[] = {o.in};
-  if (const PathProblem p = CheckOutputPath(o.out, inputs); p != PathProblem::None) {
-    Complain(o.out + ": " + PathProblemReason(p));
-    return kExitFailure;
-  }
+  const std::string &in = o.files[0], &out = o.files[1];
+  if (!OutputFits(out, in)) return kExitFailure;
   Session session;
   AppState& s = session.State();
   if (o.large) ApplyPlotLayout(s, session.Window(), true);
-  if (!session.Read(o.in)) return kExitFailure;
-  // The count array holds whatever came before past the file's channels: never show that.
-  const int last = s.channelSize - 1;
-  if (o.hasView && o.viewEnd > last)
-    return UsageError(
-        "render", Format("--view reaches past the file's %d channels (0-%d)", s.channelSize, last));
-  if (o.hasCursor && o.cursor > last)
-    return UsageError(
-        "render", Format("--cursor lies past the file's %d channels (0-%d)", s.channelSize, last));
-  ViewSettings view;
-  view.hasRange = o.hasView;
-  view.start = o.viewStart;
-  view.end = o.viewEnd;
-  view.hasCursor = o.hasCursor;
-  view.cursor = o.cursor;
-  view.linearStep = o.linearStep;
-  for (const RoiOption& r : o.rois)
-    view.rois.push_back({r.index, r.low, r.high, r.label, r.colour});
-  ApplyViewSettings(s, session.Window(), view);
+  if (int status = ReadInView(session, "render", in, o.view)) return status;
   for (int i = 0; i < o.expand; ++i) ExpandLocal(s, session.Window());
   for (int i = 0; i < o.compress; ++i) CompressLocal(s, session.Window());
-  if (const std::string why = SavePng(s.paintBox, o.out, o.in); !why.empty()) {
-    Complain(o.out + ": " + why);
+  if (const std::string why = SavePng(s.paintBox, out, in); !why.empty()) {
+    Complain(out + ": " + why);
     return kExitFailure;
   }
   return kExitOk;

@@ -1,25 +1,26 @@
 // tavlex scan: a series of SXFM scans run by the window's own scan tick, each finished scan saved
 // as PREFIX-0001.dat, ... and one line per scan in PREFIX.csv.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "acq/Acquisition.h"
-#include "acq/Dlgsxfm.h"
+#include "acq/SetupRules.h"
 #include "app/Convert.h"
 #include "cli/Analyser.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "cli/Session.h"
-#include "files/SafeWrite.h"
+#include "files/LineWriter.h"
 #include "files/SpectrumFile.h"
 #include "link/Backends.h"
 #include "link/SimAnalyser.h"
@@ -28,6 +29,7 @@ namespace tavlex::cli {
 namespace {
 
 struct ScanOptions {
+  std::vector<std::string> files;  // PREFIX
   std::string prefix;
   int scans = 0;
   int presetSteps = 10;  // 100 ms steps
@@ -37,42 +39,29 @@ struct ScanOptions {
 };
 
 int Parse(const Args& args, ScanOptions& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string v;
-    auto value = [&](std::string& to) {
-      if (i + 1 >= args.size()) return false;
-      to = args[++i];
-      return true;
-    };
-    double seconds = 0;
-    if (const int taken = TakeAnalyserOption("scan", args, i, o.analyser); taken >= 0) {
-      if (taken > 0) return taken;
-    } else if (a == "--scans") {
-      if (!value(v) || !TryStrToInt(v, o.scans) || o.scans < 1 || o.scans > 9999)
-        return UsageError("scan", "--scans needs a number of scans, 1 to 9999");
-    } else if (a == "--scan-time") {
+  OptionParser parser("scan");
+  parser.Also(AnalyserOptions("scan", o.analyser))
+      .Value("--scans", "--scans needs a number of scans, 1 to 9999", WholeNumber(o.scans, 1, 9999))
       // The analyser counts a scan's preset in 100 ms steps.
-      if (!value(v) || !TryStrToFloat(v, seconds) || !(seconds >= 0.1 && seconds <= 1e6))
-        return UsageError("scan", "--scan-time needs seconds, 0.1 or more");
-      o.presetSteps = static_cast<int>(std::lround(seconds * 10));
-    } else if (a == "--memory") {
-      if (!value(v) || !TryStrToInt(v, o.memory) ||
-          (o.memory != 512 && o.memory != 1024 && o.memory != 2048))
-        return UsageError("scan", "--memory needs 512, 1024 or 2048");
-    } else if (a == "--refresh") {
-      if (!value(v) || !TryStrToInt(v, o.refreshMs) || o.refreshMs < kShortestRefreshMs)
-        return UsageError("scan", "--refresh needs milliseconds, 10 or more");
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("scan", "unknown option " + a);
-    } else if (o.prefix.empty()) {
-      o.prefix = a;
-    } else {
-      return UsageError("scan", "more than one prefix named");
-    }
-  }
-  if (o.prefix.empty()) return UsageError("scan", "no PREFIX named");
+      .Value("--scan-time", "--scan-time needs seconds, 0.1 or more",
+             [&o](const std::string& v) {
+               double seconds = 0;
+               if (!TryStrToFloat(v, seconds) ||
+                   !(seconds >= kShortestScanSteps * 0.1 && seconds <= kLongestScanSteps * 0.1))
+                 return false;
+               o.presetSteps = static_cast<int>(std::lround(seconds * 10));
+               return true;
+             })
+      .Value("--memory", "--memory needs 512, 1024 or 2048",
+             [&o](const std::string& v) {
+               return TryStrToInt(v, o.memory) && IsScanMemorySize(o.memory);
+             })
+      .Value("--refresh", "--refresh needs milliseconds, 10 or more",
+             WholeNumber(o.refreshMs, kShortestRefreshMs, std::numeric_limits<int>::max()))
+      .Files(1, 1, "no PREFIX named", "more than one prefix named");
+  if (int status = parser.Parse(args, o.files)) return status;
   if (o.scans == 0) return UsageError("scan", "--scans is required");
+  o.prefix = o.files[0];
   return 0;
 }
 
@@ -86,8 +75,7 @@ int CheckOutputs(const ScanOptions& o) {
   std::vector<std::string> files = {csv};
   for (int n = 1; n <= o.scans; ++n) files.push_back(ScanFilePath(o.prefix, n));
   for (const std::string& f : files) {
-    struct stat st;
-    if (lstat(f.c_str(), &st) == 0) {
+    if (!NameIsFree(f)) {
       Complain(f +
                ": is already there; a scan series never writes over a file, nothing was measured");
       return kExitFailure;
@@ -106,14 +94,10 @@ struct ScanLine {
 bool WriteCsv(const std::string& path, const std::vector<ScanLine>& lines) {
   SafeWriter out(path);
   if (!out.Open()) return false;
-  const char head[] = "scan,real_s,events,kcps\r\n";
-  out.Write(head, sizeof head - 1);
-  for (const ScanLine& l : lines) {
-    char text[96];
-    const int n = std::snprintf(text, sizeof text, "%d,%.2f,%d,%.3f\r\n", l.scan, l.realSeconds,
-                                l.events, l.kcps);
-    out.Write(text, n);
-  }
+  LineWriter csv(out);
+  csv.Line("scan,real_s,events,kcps");
+  for (const ScanLine& l : lines)
+    csv.Line("%d,%.2f,%d,%.3f", l.scan, l.realSeconds, l.events, l.kcps);
   return out.Commit();
 }
 
@@ -151,12 +135,10 @@ int Scan(const Args& args) {
 
   const bool tty = isatty(STDERR_FILENO);
   std::vector<ScanLine> lines;
+  lines.reserve(static_cast<std::size_t>(o.scans));  // nothing allocated while the scans run
   bool saveFailed = false;
-  auto next = std::chrono::steady_clock::now();
-  while (window.TimerEnabled()) {
-    next = NextTickAt(next, std::chrono::steady_clock::now(), window.TimerInterval());
-    std::this_thread::sleep_until(next);
-    if (interrupted) break;
+  PaceTicks(window, [&] {
+    if (interrupted) return false;
     if (ScanTick(c)) {
       const FileResult saved = SaveFinishedScan(s, window, o.prefix, s.scanCount);
       if (!saved.ok()) {
@@ -167,8 +149,8 @@ int Scan(const Args& args) {
                        static_cast<double>(s.countRate)});
     }
     if (tty) ShowProgress(s, o.scans, false);
-    if (s.scanCount >= o.scans || saveFailed) break;
-  }
+    return s.scanCount < o.scans && !saveFailed;
+  });
   // Abort, as the SXFM tab's button does; nothing is sent when the run already ended.
   SxfmStop(c);
   if (tty) ShowProgress(s, o.scans, true);

@@ -22,4 +22,11 @@ bool Session::Read(const std::string& path) {
   return false;
 }
 
+bool OutputFits(const std::string& out, const std::string& in) {
+  const std::string_view inputs[] = {in};
+  const PathProblem p = CheckOutputPath(out, inputs);
+  if (p != PathProblem::None) Complain(out + ": " + PathProblemReason(p));
+  return p == PathProblem::None;
+}
+
 }  // namespace tavlex::cli

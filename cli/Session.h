@@ -25,4 +25,8 @@ class Session {
   HeadlessWindow window_;
 };
 
+// Whether `out` can be written by a command that reads `in` (its folder is there and writable, it
+// is no folder, pipe or device, and not `in` itself); says why not on stderr.
+bool OutputFits(const std::string& out, const std::string& in);
+
 }  // namespace tavlex::cli

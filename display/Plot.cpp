@@ -104,6 +104,13 @@ void DrawOverlay(PlotCanvas& c, const AppState& s, const ViewMap& map, int k) {
 }  // namespace
 
 void PaintBox1Paint(AppState& s, MainWindowPort& window) {
+  if (ShowsLivePreview(s))
+    DrawLivePreview(s, window);
+  else
+    DrawSpectrum(s, window);
+}
+
+void DrawSpectrum(AppState& s, MainWindowPort& window) {
   if (!s.bitmapsAlive) return;
   const int w = s.plotBitmap.width(), h = s.plotBitmap.height();
   const ViewMap map = MapView(s, w);

@@ -1,4 +1,4 @@
-// The layout change: new bitmap sizes, then the strips and the background drawn afresh.
+// The layout change: new bitmap sizes, then the strips, the background and the plot drawn afresh.
 
 #include "display/Plot.h"
 #include "display/PlotBitmaps.h"
@@ -12,13 +12,7 @@ void RedrawPlotStrips(AppState& s, MainWindowPort& window) {
     FillBitmap(*strip, kButtonFace);
     PaintTopRowsBlack(*strip);
   }
-  if (s.logScale == 1)
-    ShowLogScale(s, window, 1);
-  else
-    ShowLinearScale(s, window, 1);
-  CopyToPaintBox(s, window, kCopyScale);
-  CopyToPaintBox(s, window, kCopyAxis);
-  CopyToPaintBox(s, window, kCopyPlot);
+  ShowScaleAndRepaint(s, window);
 }
 
 void ApplyPlotLayout(AppState& s, MainWindowPort& window, bool large) {

@@ -10,11 +10,7 @@ void SetPlotPaper(AppState& s, MainWindowPort& window, bool white) {
     FillBitmap(*plot, background);
   s.headerBackColour = background;
   s.headerTextColour = white ? 0x000000 : 0xFFFFFF;
-  if (s.logScale)
-    ShowLogScale(s, window, 1);
-  else
-    ShowLinearScale(s, window, 1);
-  PaintBox1Paint(s, window);
+  ShowScaleAndRepaint(s, window);
 }
 
 }  // namespace tavlex

@@ -78,20 +78,17 @@ void DrawBackground(AppState& s, int d, int lines, bool logarithmic) {
   CopyBitmap(s.plotBackground, s.plotBitmap);
 }
 
-void ShowScale(AppState& s, MainWindowPort& window, int withBackground, bool logarithmic) {
+void ShowScale(AppState& s, MainWindowPort& window, bool logarithmic) {
   if (!s.bitmapsAlive) return;
   s.logScale = logarithmic ? 1 : 0;
   DrawChannelAxis(s, window);
   const int h = s.plotBitmap.height();
-  if (logarithmic)
+  if (logarithmic) {
     DrawLogStrip(s);
-  else
+    DrawBackground(s, h / 6, 7, true);
+  } else {
     DrawLinearStrip(s);
-  if (withBackground == 1) {
-    if (logarithmic)
-      DrawBackground(s, h / 6, 7, true);
-    else
-      DrawBackground(s, h / 5, 6, false);
+    DrawBackground(s, h / 5, 6, false);
   }
   CopyToPaintBox(s, window, kCopyPlot | kCopyScale | kCopyAxis);
 }
@@ -107,12 +104,17 @@ void ChooseTicks(long long span, int& unit, long long& count) {
 
 }  // namespace
 
-void ShowLogScale(AppState& s, MainWindowPort& window, int withBackground) {
-  ShowScale(s, window, withBackground, true);
+void ShowLogScale(AppState& s, MainWindowPort& window) {
+  ShowScale(s, window, true);
 }
 
-void ShowLinearScale(AppState& s, MainWindowPort& window, int withBackground) {
-  ShowScale(s, window, withBackground, false);
+void ShowLinearScale(AppState& s, MainWindowPort& window) {
+  ShowScale(s, window, false);
+}
+
+void ShowScaleAndRepaint(AppState& s, MainWindowPort& window) {
+  ShowScale(s, window, s.logScale == 1);
+  PaintBox1Paint(s, window);
 }
 
 void DrawChannelAxis(AppState& s, MainWindowPort& window) {

@@ -6,12 +6,8 @@ namespace tavlex {
 
 void ConstructAndDrawStartUp(AppState& s, MainWindowPort& window) {
   ConstructState(s, window);
-  ShowLogScale(s, window, 1);
-  CopyToPaintBox(s, window, kCopyPlot);
-  CopyToPaintBox(s, window, kCopyScale);
-  CopyToPaintBox(s, window, kCopyAxis);
-  // The paint box's first paint request draws the spectrum over the fresh background.
-  PaintBox1Paint(s, window);
+  s.logScale = 1;
+  ShowScaleAndRepaint(s, window);
 }
 
 }  // namespace tavlex

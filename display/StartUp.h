@@ -7,8 +7,8 @@
 
 namespace tavlex {
 
-// Start-up values and bitmaps, the logarithmic scale with its background, the three copies to
-// the paint box, and the first repaint that shows the start-up ramp.
+// Start-up values and bitmaps, the logarithmic scale with its background, and the first repaint
+// that shows the start-up ramp.
 void ConstructAndDrawStartUp(AppState& s, MainWindowPort& window);
 
 }  // namespace tavlex

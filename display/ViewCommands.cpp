@@ -5,6 +5,7 @@
 #include "analysis/Calibration.h"
 #include "app/Convert.h"
 #include "display/Plot.h"
+#include "display/ViewNav.h"
 
 namespace tavlex {
 
@@ -45,8 +46,7 @@ void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& 
   if (view.hasRange) {
     s.viewStart = view.start;
     s.viewEnd = view.end;
-    if (s.cursorChannel < s.viewStart || s.cursorChannel > s.viewEnd)
-      s.cursorChannel = s.viewStart + (s.viewEnd - s.viewStart + 1) / 2;
+    RecentreCursor(s);
   }
   if (view.hasCursor) s.cursorChannel = view.cursor;
   RefreshRangeLabels(s, window);
@@ -59,11 +59,7 @@ void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& 
   }
   for (const RoiSetting& r : view.rois) SwitchRoiOn(s, r);
   DrawChannelAxis(s, window);
-  if (s.logScale == 1)
-    ShowLogScale(s, window, 1);
-  else
-    ShowLinearScale(s, window, 1);
-  PaintBox1Paint(s, window);
+  ShowScaleAndRepaint(s, window);
 }
 
 }  // namespace tavlex

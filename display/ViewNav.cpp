@@ -29,14 +29,6 @@ int PlotWidth(const AppState& s) {
   return s.plotBitmap.width() > 0 ? s.plotBitmap.width() : kNormalLayout.plotWidth;
 }
 
-void ShowScaleAndRepaint(AppState& s, MainWindowPort& window) {
-  if (s.logScale == 1)
-    ShowLogScale(s, window, 1);
-  else
-    ShowLinearScale(s, window, 1);
-  PaintBox1Paint(s, window);
-}
-
 // What both zoom buttons do after the new range: the mouse mapping reads the range from the
 // status block while a device is open, so it goes there too; then labels, axis, scale, plot.
 void ShowNewRange(AppState& s, MainWindowPort& window) {
@@ -140,15 +132,18 @@ int ChannelAtClick(const AppState& s, int x) {
 
 void LogDisplayLocal(AppState& s, MainWindowPort& window) {
   s.logScale = 1;
-  ShowLogScale(s, window, 1);
-  PaintBox1Paint(s, window);
+  ShowScaleAndRepaint(s, window);
 }
 
 void SetVfsStepLocal(AppState& s, MainWindowPort& window, int step) {
   s.logScale = 0;
   s.vfsIndex = ClampVfsIndex(step);
-  ShowLinearScale(s, window, 1);
-  PaintBox1Paint(s, window);
+  ShowScaleAndRepaint(s, window);
+}
+
+void RecentreCursor(AppState& s) {
+  if (s.cursorChannel < s.viewStart || s.cursorChannel > s.viewEnd)
+    s.cursorChannel = s.viewStart + (s.viewEnd - s.viewStart + 1) / 2;
 }
 
 void ExpandLocal(AppState& s, MainWindowPort& window) {
@@ -156,8 +151,7 @@ void ExpandLocal(AppState& s, MainWindowPort& window) {
       ExpandRange({s.viewStart, s.viewEnd}, s.cursorChannel, s.channelSize, PlotWidth(s));
   s.viewStart = v.start;
   s.viewEnd = v.end;
-  if (s.cursorChannel < s.viewStart || s.cursorChannel > s.viewEnd)
-    s.cursorChannel = s.viewStart + (s.viewEnd - s.viewStart + 1) / 2;
+  RecentreCursor(s);
   ShowNewRange(s, window);
 }
 

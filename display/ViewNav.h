@@ -38,6 +38,9 @@ inline bool AnalyserOwnsDisplay(const AppState& s) {
 // analyser owns the display its range comes from the status block.
 int ChannelAtClick(const AppState& s, int x);
 
+// A cursor outside viewStart .. viewEnd moves to the middle channel of the view.
+void RecentreCursor(AppState& s);
+
 // The host paths of the buttons: change the view, then redraw as the window does.
 void LogDisplayLocal(AppState& s, MainWindowPort& window);
 void SetVfsStepLocal(AppState& s, MainWindowPort& window, int step);

@@ -1,36 +1,12 @@
 // The ASCII dump of the displayed spectrum: a header block, then one line per channel.
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 
-#include "files/SafeWrite.h"
+#include "files/LineWriter.h"
 #include "files/SpectrumFile.h"
 
 namespace tavlex {
 namespace {
-
-// Lines end in CR LF on every platform, so the file is written as bytes.
-class DumpWriter {
- public:
-  explicit DumpWriter(SafeWriter& out) : out_(out) {}
-
-  void Line(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-    va_list ap;
-    va_start(ap, fmt);
-    const int n = std::vsnprintf(line_, sizeof line_ - 2, fmt, ap);
-    va_end(ap);
-    // Every field is bounded (names 255, texts 31 characters), so a line always fits.
-    if (n < 0 || n >= static_cast<int>(sizeof line_) - 2) return out_.Fail();
-    line_[n] = '\r';
-    line_[n + 1] = '\n';
-    out_.Write(line_, n + 2);
-  }
-
- private:
-  SafeWriter& out_;
-  char line_[320];
-};
 
 // At most 31 characters: the slot's last byte belongs to the NUL.
 std::string_view SlotText(std::string_view t) {
@@ -54,7 +30,7 @@ FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view 
     r.message = filetext::kWriteError;
     r.problem = out.Problem();
   } else {
-    DumpWriter dump(out);
+    LineWriter dump(out);
     SpectrumHeader& h = s.currentHeader;
     const std::string_view comment = SlotText(h.Comment());
     const std::string_view sampleId = SlotText(h.SampleId());

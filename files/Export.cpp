@@ -7,10 +7,10 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/AcqDate.h"
 #include "files/ExportWriter.h"
 
 namespace tavlex {
@@ -30,25 +30,11 @@ Spectrum FromState(const AppState& s) {
   sp.realTime = s.realTime;
   sp.presetTime = s.presetTime;
   const AcqDate d = s.currentHeader.Date();
-  sp.hasDate = d.year >= 1 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
-               d.day <= 31 && d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 &&
-               d.second >= 0 && d.second <= 59;
+  sp.hasDate = ValidAcqDate(d);
   sp.date = d;
   sp.comment = s.currentHeader.Comment().substr(0, 31);
   sp.sampleId = s.currentHeader.SampleId().substr(0, 31);
   return sp;
-}
-
-void Lines::Line(const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  const int n = std::vsnprintf(line_, sizeof line_ - 2, fmt, ap);
-  va_end(ap);
-  // Every field is bounded (texts 64 bytes, numbers a few dozen), so a line always fits.
-  if (n < 0 || n >= static_cast<int>(sizeof line_) - 2) return out_.Fail();
-  line_[n] = '\r';
-  line_[n + 1] = '\n';
-  out_.Write(line_, n + 2);
 }
 
 LineText MakeLineText(std::string_view latin1, Charset charset) {
@@ -132,15 +118,17 @@ std::optional<ExportFormat> ExportFormatFromPath(std::string_view path) {
   return ExportFormatFromName(name.substr(dot + 1));
 }
 
-FileResult ExportSpectrum(const AppState& s, ExportFormat format, std::string_view path) {
+FileResult ExportSpectrum(const AppState& s, ExportFormat format, std::string_view path,
+                          const InputFiles& inputs) {
   FileResult r;
-  SafeWriter out(path);
+  SafeWriter out(path, inputs);
   if (!out.Open()) {
     r.status = FileStatus::CannotOpen;
     r.message = filetext::kWriteError;
+    r.problem = out.Problem();
     return r;
   }
-  exportfile::Lines lines(out);
+  LineWriter lines(out);
   const exportfile::Spectrum sp = exportfile::FromState(s);
   switch (format) {
     case ExportFormat::Msa:

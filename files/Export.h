@@ -23,7 +23,8 @@ const char* ExportExtension(ExportFormat format);
 // Writes the displayed spectrum (counts, channel size, calibration, live and real time of the
 // state; date, comment and sample ID of currentHeader) in `format` to `path`. Touches no field
 // of the state and no widget; a failure comes back as CannotOpen or WriteError with the status
-// box's "File Write Error !".
-FileResult ExportSpectrum(const AppState& s, ExportFormat format, std::string_view path);
+// box's "File Write Error !". A target that is one of `inputs` is refused (CannotOpen).
+FileResult ExportSpectrum(const AppState& s, ExportFormat format, std::string_view path,
+                          const InputFiles& inputs = {});
 
 }  // namespace tavlex

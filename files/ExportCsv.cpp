@@ -6,7 +6,7 @@
 
 namespace tavlex::exportfile {
 
-void WriteCsv(Lines& out, const Spectrum& sp) {
+void WriteCsv(LineWriter& out, const Spectrum& sp) {
   if (!sp.calibrated) {
     out.Line("channel,counts");
     for (int c = 0; c < sp.channels; ++c) out.Line("%d,%d", c, sp.counts[c]);

@@ -18,7 +18,7 @@ LineText McaText(std::string_view latin1) {
 
 }  // namespace
 
-void WriteMca(Lines& out, const Spectrum& sp) {
+void WriteMca(LineWriter& out, const Spectrum& sp) {
   const LineText comment = McaText(sp.comment);
   const LineText sampleId = McaText(sp.sampleId);
   out.Line("<<PMCA SPECTRUM>>");

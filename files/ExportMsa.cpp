@@ -19,7 +19,7 @@ LineText MsaText(std::string_view latin1) {
 
 }  // namespace
 
-void WriteMsa(Lines& out, const Spectrum& sp) {
+void WriteMsa(LineWriter& out, const Spectrum& sp) {
   const LineText title = MsaText(sp.comment);
   const LineText sampleId = MsaText(sp.sampleId);
   const LineText unit = MsaText(sp.unit);

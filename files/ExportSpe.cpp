@@ -18,7 +18,7 @@ LineText SpeText(std::string_view latin1) {
 
 }  // namespace
 
-void WriteSpe(Lines& out, const Spectrum& sp) {
+void WriteSpe(LineWriter& out, const Spectrum& sp) {
   const LineText sampleId = SpeText(sp.sampleId);
   out.Line("$SPEC_ID:");
   out.Line("%s", SpeText(sp.comment).text);

@@ -1,13 +1,13 @@
 #pragma once
-// What the export writers share: the spectrum gathered once from the state, a CR LF line writer
-// over the safe writer, and the header texts made fit for a text line.
+// What the export writers share: the spectrum gathered once from the state, the CR LF line
+// writer, and the header texts made fit for a text line.
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "app/AppState.h"
-#include "files/SafeWrite.h"
+#include "files/LineWriter.h"
 
 namespace tavlex::exportfile {
 
@@ -25,17 +25,6 @@ struct Spectrum {
 };
 
 Spectrum FromState(const AppState& s);
-
-// Lines end in CR LF on every platform, so the file is written as bytes.
-class Lines {
- public:
-  explicit Lines(SafeWriter& out) : out_(out) {}
-  void Line(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-
- private:
-  SafeWriter& out_;
-  char line_[320];
-};
 
 // A header text made safe for one line of a text file: control characters become blanks, and
 // the Latin-1 characters above ASCII are either written as UTF-8 or, where a format is plain
@@ -59,9 +48,9 @@ struct FloatText {
 };
 FloatText ShortFloat(float value);
 
-void WriteMsa(Lines& out, const Spectrum& sp);
-void WriteMca(Lines& out, const Spectrum& sp);
-void WriteSpe(Lines& out, const Spectrum& sp);
-void WriteCsv(Lines& out, const Spectrum& sp);
+void WriteMsa(LineWriter& out, const Spectrum& sp);
+void WriteMca(LineWriter& out, const Spectrum& sp);
+void WriteSpe(LineWriter& out, const Spectrum& sp);
+void WriteCsv(LineWriter& out, const Spectrum& sp);
 
 }  // namespace tavlex::exportfile

@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QStandardPaths>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+
+#include "files/SpectrumFile.h"
 
 namespace tavlex {
 namespace {
@@ -79,18 +81,43 @@ std::string PathProblemReason(PathProblem problem) {
   return {};
 }
 
+InputFiles::InputFiles(std::span<const std::string_view> paths) {
+  for (std::size_t i = 0; i < paths.size(); ++i) Add(paths[i], static_cast<int>(i));
+}
+
+InputFiles::InputFiles(std::span<const std::string> paths) {
+  for (std::size_t i = 0; i < paths.size(); ++i) Add(paths[i], static_cast<int>(i));
+}
+
+void InputFiles::Add(std::string_view path, int index) {
+  struct stat st;
+  // An input that is not there is no file an output could replace.
+  if (::stat(std::string(path).c_str(), &st) == 0)
+    files_.try_emplace({st.st_dev, st.st_ino}, index);
+}
+
+int InputFiles::IndexOf(std::uint64_t device, std::uint64_t inode) const {
+  const auto found = files_.find({device, inode});
+  return found == files_.end() ? -1 : found->second;
+}
+
+int InputFiles::IndexOf(std::string_view path) const {
+  struct stat st;
+  if (files_.empty() || ::stat(std::string(path).c_str(), &st) != 0) return -1;
+  return IndexOf(st.st_dev, st.st_ino);
+}
+
 PathProblem CheckOutputPath(std::string_view path, std::span<const std::string_view> inputs) {
+  return CheckOutputPath(path, InputFiles(inputs));
+}
+
+PathProblem CheckOutputPath(std::string_view path, const InputFiles& inputs) {
   if (path.empty()) return PathProblem::Missing;
   const std::string target = OutputTarget(path);
   struct stat st;
   if (::stat(target.c_str(), &st) == 0) {
     if (const PathProblem kind = KindProblem(st.st_mode); kind != PathProblem::None) return kind;
-    for (std::string_view input : inputs) {
-      struct stat in;
-      if (::stat(std::string(input).c_str(), &in) == 0 && in.st_dev == st.st_dev &&
-          in.st_ino == st.st_ino)
-        return PathProblem::SameAsInput;
-    }
+    if (inputs.IndexOf(st.st_dev, st.st_ino) >= 0) return PathProblem::SameAsInput;
   }
   // The new file is made in the target's folder and renamed over the target.
   const std::string folder = FolderOf(target);
@@ -129,17 +156,43 @@ std::string RecoveryFolder() {
   return QFile::encodeName(folder).toStdString();
 }
 
+bool NameIsFree(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+std::string FirstFreeName(std::string_view stem, std::string_view extension) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string path =
+        std::string(stem) + (n > 1 ? "-" + std::to_string(n) : "") + std::string(extension);
+    if (NameIsFree(path)) return path;
+  }
+  return {};
+}
+
+RecoveryStamp RecoveryStampOf(const AcqDate& d) {
+  RecoveryStamp stamp;
+  // The remainders keep each field to its digits whatever a damaged date holds.
+  std::snprintf(stamp.text, sizeof stamp.text, "%04u%02u%02u-%02u%02u%02u", d.year % 10000u,
+                d.month % 100u, d.day % 100u, d.hour % 100u, d.minute % 100u, d.second % 100u);
+  return stamp;
+}
+
 std::string RecoveryPath(std::string_view target) {
   const std::string folder = RecoveryFolder();
   if (folder.empty()) return {};
-  const std::string start = folder + "/" + Stem(target) + "-" +
-                            QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString();
-  for (int n = 1; n < 1000; ++n) {
-    const std::string path = start + (n > 1 ? "-" + std::to_string(n) : "") + ".dat";
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return path;
+  return FirstFreeName(folder + "/" + Stem(target) + "-" + RecoveryStampOf(AcqDateNow()).text,
+                       ".dat");
+}
+
+std::int64_t ReadFully(QIODevice& in, char* to, std::int64_t size) {
+  std::int64_t done = 0;
+  while (done < size) {
+    const std::int64_t n = in.read(to + done, size - done);
+    if (n <= 0) break;
+    done += n;
   }
-  return {};
+  return done;
 }
 
 }  // namespace tavlex

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Convert.h"
 #include "files/SafeWrite.h"
 #include "files/SpectrumFile.h"
 
@@ -92,25 +93,10 @@ void KeepNewest(const std::string& folder, const std::string& current, int keep)
 
 // The run's file name: its stem as it is, or with the first number that makes it new.
 bool ChooseFile(const std::string& folder, RunCopy& copy) {
-  for (int n = 1; n < 1000; ++n) {
-    char name[sizeof copy.file];
-    if (n == 1)
-      std::snprintf(name, sizeof name, "%s.dat", copy.stem);
-    else
-      std::snprintf(name, sizeof name, "%s-%d.dat", copy.stem, n);
-    struct stat st;
-    if (::lstat((folder + "/" + name).c_str(), &st) != 0 && errno == ENOENT) {
-      std::memcpy(copy.file, name, sizeof name);
-      return true;
-    }
-  }
-  return false;
-}
-
-bool ValidDate(const AcqDate& d) {
-  return d.year >= 1 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
-         d.day <= 31 && d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 &&
-         d.second >= 0 && d.second <= 60;
+  const std::string path = FirstFreeName(folder + "/" + copy.stem, ".dat");
+  if (path.empty()) return false;
+  CopyText(copy.file, sizeof copy.file, std::string_view(path).substr(folder.size() + 1));
+  return true;
 }
 
 std::string Complain(const std::string& what, const char* reason) {
@@ -129,14 +115,10 @@ std::string Save(const AppState& s, RunCopy& copy) {
   const std::string path = folder + "/" + copy.file;
 
   SpectrumHeader header = s.currentHeader;
-  FillHeaderForWrite(s, header);
-  if (copy.scan == 1) {
-    const ScanTimes times = FinishedScanTimes(s);
-    header.SetPresetTime(times.preset);
-    header.SetRealTime(times.real);
-    header.SetLiveTime(times.live);
-    header.SetDate(AcqDateNow());
-  }
+  if (copy.scan == 1)
+    header = FinishedScanHeader(s);
+  else
+    FillHeaderForWrite(s, header);
   SafeWriter out(path);
   if (!out.Open()) return Complain(path, PathProblemReason(out.Problem()).c_str());
   if (!WriteDat(out, header, s.spectrumCounts, s.channelSize))
@@ -145,13 +127,20 @@ std::string Save(const AppState& s, RunCopy& copy) {
   return path;
 }
 
+void NameRun(AppState& s, const AcqDate& start, bool scan) {
+  NameRecoveryCopy(s.runCopy, start, scan);
+}
+
+void KeepRun(AppState& s) {
+  if (s.runCopy.scan == 1 && s.scanCount == 0) return;
+  SaveRecoveryCopy(s, s.runCopy);
+}
+
 }  // namespace
 
 void NameRecoveryCopy(RunCopy& copy, const AcqDate& start, bool scan) {
-  const AcqDate d = ValidDate(start) ? start : AcqDateNow();
-  // The fields are in range by now; the remainders only tell the compiler so.
-  std::snprintf(copy.stem, sizeof copy.stem, "%04u%02u%02u-%02u%02u%02u-%s", d.year % 10000u,
-                d.month % 100u, d.day % 100u, d.hour % 100u, d.minute % 100u, d.second % 100u,
+  const AcqDate d = ValidAcqDate(start) ? start : AcqDateNow();
+  std::snprintf(copy.stem, sizeof copy.stem, "%s-%s", RecoveryStampOf(d).text,
                 scan ? kScanKind.data() : kMcaKind.data());
   copy.file[0] = '\0';
   copy.scan = scan ? 1 : 0;
@@ -164,6 +153,13 @@ std::string SaveRecoveryCopy(const AppState& s, RunCopy& copy) {
   } catch (const std::exception& e) {
     return Complain(copy.file, e.what());
   }
+}
+
+RunEvents RecoveryCopyWriter() {
+  RunEvents events;
+  events.started = NameRun;
+  events.ended = KeepRun;
+  return events;
 }
 
 }  // namespace tavlex

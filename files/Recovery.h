@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppState.h"
+#include "app/RunEvents.h"
 
 namespace tavlex {
 
@@ -21,5 +22,10 @@ void NameRecoveryCopy(RunCopy& copy, const AcqDate& start, bool scan);
 // other file there is touched. Changes nothing but the copy's file name; a failure is told on
 // stderr only. Returns the path written, empty on failure.
 std::string SaveRecoveryCopy(const AppState& s, RunCopy& copy);
+
+// The recovery copies as the window and the command line keep them, to install as the link's
+// run events: a run's copy (`AppState::runCopy`) is named when the run starts and written at
+// each of its ends; a scan run that has not finished a scan has nothing of its own to keep.
+RunEvents RecoveryCopyWriter();
 
 }  // namespace tavlex

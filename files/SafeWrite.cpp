@@ -27,7 +27,10 @@ std::string TempName(const std::string& target, int attempt) {
 }  // namespace
 
 SafeWriter::SafeWriter(std::string_view path, std::span<const std::string_view> inputs)
-    : path_(path), inputs_(inputs) {}
+    : path_(path), ownInputs_(inputs), inputs_(&ownInputs_) {}
+
+SafeWriter::SafeWriter(std::string_view path, const InputFiles& inputs)
+    : path_(path), inputs_(&inputs) {}
 
 SafeWriter::~SafeWriter() {
   if (fd_ >= 0) Fail();
@@ -35,7 +38,7 @@ SafeWriter::~SafeWriter() {
 
 bool SafeWriter::Open() {
   // A folder, pipe or device is never opened, so nothing waits on it or is written into it.
-  problem_ = CheckOutputPath(path_, inputs_);
+  problem_ = CheckOutputPath(path_, *inputs_);
   if (problem_ != PathProblem::None) {
     failed_ = true;
     return false;

@@ -14,8 +14,10 @@ namespace tavlex {
 
 class SafeWriter {
  public:
-  // `inputs` are files the command reads, which the target must not be; they must outlive Open.
+  // `inputs` are files the command reads, which the target must not be.
   explicit SafeWriter(std::string_view path, std::span<const std::string_view> inputs = {});
+  // The same for inputs looked at once for many writes; they must outlive Open.
+  SafeWriter(std::string_view path, const InputFiles& inputs);
   ~SafeWriter();
   SafeWriter(const SafeWriter&) = delete;
   SafeWriter& operator=(const SafeWriter&) = delete;
@@ -36,7 +38,8 @@ class SafeWriter {
   bool Flush();
 
   std::string path_, target_, temp_;
-  std::span<const std::string_view> inputs_;
+  InputFiles ownInputs_;
+  const InputFiles* inputs_;
   int fd_ = -1;
   bool failed_ = false;
   PathProblem problem_ = PathProblem::None;

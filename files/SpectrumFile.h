@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindowPort.h"
+#include "app/RunTimes.h"
 #include "files/FileAccess.h"
 
 namespace tavlex {
@@ -50,6 +51,29 @@ struct FileResult {
 
 // Why a command failed, for the command line's "tavlex: FILE: reason"; empty on success.
 std::string FileResultReason(const FileResult& result);
+// A command that failed with `status`: its message shown in the status box.
+FileResult ShowFailure(MainWindowPort& window, FileStatus status, const char* message);
+
+// A spectrum as its file holds it: the header, then the counts.
+struct SpectrumData {
+  SpectrumHeader header;
+  std::int32_t counts[kReadBufferChannels];
+  int channels = 0;  // whole counts found after the header
+};
+
+// The program's one way to read a spectrum file: File -> Read, the command line and the
+// standards' load all come here. Opens a regular file only (a pipe or device is refused, never
+// waited on), reads it into `into` and checks it: the counts found agree with the header's
+// channel size, 1 to 4096 of them. Otherwise CannotOpen (with the path's problem),
+// ChannelMismatch or TooManyChannels, with the status box's message.
+FileResult ReadSpectrum(std::string_view path, SpectrumData& into);
+// The same from an input already open (the fuzzer's bytes).
+FileResult ReadSpectrum(QIODevice& in, SpectrumData& into);
+// The checks of a read, on a header and the counts found after it.
+FileResult CheckSpectrum(const SpectrumHeader& header, int found);
+// Where reads go first, so that a file that is refused changes nothing: fixed, made once, for
+// the program's one thread.
+SpectrumData& SpectrumScratch();
 
 // File -> "&Read". checkedMemory: 0..2 when Mem1..Mem3 is the checked view, else kMcaView.
 // Fills Edit1 with the result's message; silent on success. Ends with the log-scale repaint
@@ -58,15 +82,19 @@ FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_vie
                             int checkedMemory);
 // File -> "&Write": the displayed spectrum, replacing the file only once it is written whole.
 FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path);
-// File -> "&AsciiWrite": the text dump of the displayed spectrum, replaced the same way.
+// A .dat file of this header and these counts, written as File -> Write writes (a failure shown
+// in the status box as it shows it) without touching the state.
+FileResult WriteDatFile(MainWindowPort& window, std::string_view path, const SpectrumHeader& header,
+                        const std::int32_t* counts, int channels);
 // The scans of an SXFM run: PREFIX-0001.dat, PREFIX-0002.dat, ... The prefix is the chosen
 // name without its extension. A file that is already there is never written over: that scan is
-// refused with the write error in the status box.
+// refused with the write error in the status box. The state is left as it is.
 std::string ScanFilePath(std::string_view prefix, int scanNumber);
 std::string ScanPrefixFromChosen(std::string_view chosen);
 FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_view prefix,
                             int scanNumber);
 
+// File -> "&AsciiWrite": the text dump of the displayed spectrum, replaced the same way.
 FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path);
 // The same, refusing to write over any of `inputs` (the files the dump was made from).
 FileResult WriteAsciiDump(AppState& s, MainWindowPort& window, std::string_view path,
@@ -87,10 +115,10 @@ bool SplitFileName(AppState& s, std::string_view path);
 // Returns the number of whole counts found.
 int ReadDat(QIODevice& in, SpectrumHeader& header, std::int32_t* counts, int capacity);
 
-// Takes a header and the counts read after it into the displayed slot (and into memory
-// checkedMemory), or rejects them; everything of a read except the file and the repaint.
-FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& header,
-                    const std::int32_t* counts, int found, int checkedMemory);
+// Takes a spectrum read into the displayed slot (and into memory checkedMemory), or rejects it
+// as CheckSpectrum does; everything of File -> Read except the file and the repaint.
+FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumData& read,
+                    int checkedMemory);
 
 // Fills company, channel size, calibration, ROIs and times of currentHeader as a save does.
 void FillHeaderForWrite(AppState& s);
@@ -104,12 +132,10 @@ bool WriteDat(SafeWriter& out, const SpectrumHeader& header, const std::int32_t*
 
 // A scan's own times, as its file carries them: the scan preset as preset and real time, and
 // the live time left by the dead time of its counts.
-struct ScanTimes {
-  int preset = 0, real = 0, live = 0;  // 0.1 s
-};
-ScanTimes FinishedScanTimes(const AppState& s);
-// The local date and time as a header's acquisition date.
-AcqDate AcqDateNow();
+RunTimes FinishedScanTimes(const AppState& s);
+// The header a finished scan is saved with: the displayed one filled as a save fills it, with
+// the scan's own times and the time it was saved.
+SpectrumHeader FinishedScanHeader(const AppState& s);
 
 // Cuts the comment and sample ID to 31 characters so each ends inside its slot.
 void TerminateHeaderTexts(SpectrumHeader& header);

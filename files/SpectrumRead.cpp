@@ -1,4 +1,5 @@
-// Reading a spectrum file into the displayed slot, and the file-name split of every file command.
+// Reading a spectrum file: the one reader and its checks, File -> Read into the displayed slot,
+// and the file-name split of every file command.
 
 #include <QFile>
 #include <QtEndian>
@@ -12,36 +13,6 @@
 
 namespace tavlex {
 namespace {
-
-// A file is read here first, so that one that is rejected leaves the display as it was.
-// Allocated once; the program reads on its one thread.
-struct ReadScratch {
-  SpectrumHeader header;
-  std::int32_t counts[kReadBufferChannels];
-};
-
-ReadScratch& Scratch() {
-  static ReadScratch scratch{};
-  return scratch;
-}
-
-std::int64_t ReadFully(QIODevice& in, char* to, std::int64_t size) {
-  std::int64_t done = 0;
-  while (done < size) {
-    const std::int64_t n = in.read(to + done, size - done);
-    if (n <= 0) break;
-    done += n;
-  }
-  return done;
-}
-
-FileResult Refuse(MainWindowPort& window, FileStatus status, const char* message) {
-  FileResult r;
-  r.status = status;
-  r.message = message;
-  window.SetText(Field::Edit1, r.message);
-  return r;
-}
 
 void ShowWholeSpectrum(AppState& s, MainWindowPort& window, int channels) {
   s.channelSize = channels;
@@ -86,8 +57,7 @@ int ReadDat(QIODevice& in, SpectrumHeader& header, std::int32_t* counts, int cap
   return found;
 }
 
-FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& header,
-                    const std::int32_t* counts, int found, int checkedMemory) {
+FileResult CheckSpectrum(const SpectrumHeader& header, int found) {
   FileResult r;
   r.channelsFound = found;
   r.headerChannels = header.ChannelSize();
@@ -99,15 +69,44 @@ FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& h
     r.status = FileStatus::TooManyChannels;
     r.message = filetext::kTooManyChannels;
   }
+  return r;
+}
+
+FileResult ReadSpectrum(QIODevice& in, SpectrumData& into) {
+  into.channels = ReadDat(in, into.header, into.counts, kReadBufferChannels);
+  return CheckSpectrum(into.header, into.channels);
+}
+
+FileResult ReadSpectrum(std::string_view path, SpectrumData& into) {
+  QFile file;
+  if (const PathProblem problem = OpenInputFile(path, file); problem != PathProblem::None) {
+    into.channels = 0;
+    FileResult r;
+    r.status = FileStatus::CannotOpen;
+    r.message = filetext::kOpenError;
+    r.problem = problem;
+    return r;
+  }
+  return ReadSpectrum(file, into);
+}
+
+SpectrumData& SpectrumScratch() {
+  static SpectrumData scratch{};
+  return scratch;
+}
+
+FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumData& read,
+                    int checkedMemory) {
+  const FileResult r = CheckSpectrum(read.header, read.channels);
   if (!r.ok()) {
     s.currentHeader = s.mcaHeader;
     window.SetText(Field::Edit1, r.message);
     return r;
   }
-
-  s.currentHeader = header;
+  const int found = read.channels;
+  s.currentHeader = read.header;
   TerminateHeaderTexts(s.currentHeader);
-  std::copy_n(counts, found, s.spectrumCounts);
+  std::copy_n(read.counts, found, s.spectrumCounts);
   RestoreFromHeader(s, s.currentHeader);
   ShowWholeSpectrum(s, window, found);
   if (checkedMemory >= 0 && checkedMemory < 3) {
@@ -121,19 +120,23 @@ FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumHeader& h
 FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path,
                             int checkedMemory) {
   if (!SplitFileName(s, path))
-    return Refuse(window, FileStatus::PathTooLong, filetext::kPathTooLong);
-  QFile file;
-  if (const PathProblem problem = OpenInputFile(path, file); problem != PathProblem::None) {
-    FileResult r = Refuse(window, FileStatus::CannotOpen, filetext::kOpenError);
-    r.problem = problem;
+    return ShowFailure(window, FileStatus::PathTooLong, filetext::kPathTooLong);
+  SpectrumData& read = SpectrumScratch();
+  if (FileResult r = ReadSpectrum(path, read); r.status == FileStatus::CannotOpen) {
+    window.SetText(Field::Edit1, r.message);
     return r;
   }
-  ReadScratch& scratch = Scratch();
-  const int found = ReadDat(file, scratch.header, scratch.counts, kReadBufferChannels);
-  file.close();
-  const FileResult r = ApplyDat(s, window, scratch.header, scratch.counts, found, checkedMemory);
-  ShowLogScale(s, window, 1);
-  PaintBox1Paint(s, window);
+  const FileResult r = ApplyDat(s, window, read, checkedMemory);
+  s.logScale = 1;
+  ShowScaleAndRepaint(s, window);
+  return r;
+}
+
+FileResult ShowFailure(MainWindowPort& window, FileStatus status, const char* message) {
+  FileResult r;
+  r.status = status;
+  r.message = message;
+  window.SetText(Field::Edit1, r.message);
   return r;
 }
 

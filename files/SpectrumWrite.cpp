@@ -9,14 +9,6 @@
 namespace tavlex {
 namespace {
 
-FileResult Failed(MainWindowPort& window, FileStatus status, const char* message) {
-  FileResult r;
-  r.status = status;
-  r.message = message;
-  window.SetText(Field::Edit1, r.message);
-  return r;
-}
-
 bool WriteCounts(SafeWriter& out, const std::int32_t* counts, int n) {
   // Encoded a block at a time into a small fixed buffer: the file is little-endian on any host.
   constexpr int kBlock = 256;
@@ -73,17 +65,24 @@ FileResult CheckSpectrumOutput(std::string_view path, std::span<const std::strin
 
 FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path) {
   if (!SplitFileName(s, path))
-    return Failed(window, FileStatus::PathTooLong, filetext::kPathTooLong);
+    return ShowFailure(window, FileStatus::PathTooLong, filetext::kPathTooLong);
+  FillHeaderForWrite(s);
+  return WriteDatFile(window, path, s.currentHeader, s.spectrumCounts, s.channelSize);
+}
+
+FileResult WriteDatFile(MainWindowPort& window, std::string_view path, const SpectrumHeader& header,
+                        const std::int32_t* counts, int channels) {
+  if (path.size() > static_cast<std::size_t>(kMaxPathLength))
+    return ShowFailure(window, FileStatus::PathTooLong, filetext::kPathTooLong);
   SafeWriter out(path);
   // Success is silent, so a file that cannot be created must say so.
   if (!out.Open()) {
-    FileResult r = Failed(window, FileStatus::CannotOpen, filetext::kWriteError);
+    FileResult r = ShowFailure(window, FileStatus::CannotOpen, filetext::kWriteError);
     r.problem = out.Problem();
     return r;
   }
-  FillHeaderForWrite(s);
-  if (!WriteDat(out, s.currentHeader, s.spectrumCounts, s.channelSize))
-    return Failed(window, FileStatus::WriteError, filetext::kWriteError);
+  if (!WriteDat(out, header, counts, channels))
+    return ShowFailure(window, FileStatus::WriteError, filetext::kWriteError);
   return {};
 }
 

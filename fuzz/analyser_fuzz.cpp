@@ -23,6 +23,7 @@
 #include "acq/DisplayControl.h"
 #include "display/StartUp.h"
 #include "display/ViewNav.h"
+#include "files/Recovery.h"
 #include "fuzz/FuzzDriver.h"
 #include "link/Protocol.h"
 #include "link/Wire.h"
@@ -114,9 +115,12 @@ struct Run {
   FuzzDriver driver{clock};
   AppState* state;
   bool draws = false;
+  // One link for the input's whole script, as the window keeps one, leaving recovery copies.
+  LinkContext link{*state, window, driver, clock};
 
   // The state is large: one is made once and started afresh for every input.
   explicit Run(bool drawn) : state(&TheState()), draws(drawn) {
+    link.runEvents = RecoveryCopyWriter();
     window.SetTimerInterval(100);
     // The bitmaps keep their own pixel buffers from input to input: a drawing that had to
     // detach a shared one would allocate on every input and set off the leak checks.
@@ -153,10 +157,10 @@ struct Run {
     return *s;
   }
 
-  // One action as its handler runs it: a fresh link context, the settings from the script.
+  // One action as its handler runs it, the settings from the script.
   void Do(Action action, ByteStream& script) {
     AppState& s = *state;
-    LinkContext c{s, window, driver, clock};
+    LinkContext& c = link;
     if (action == kTick) clock.AdvanceMs(window.TimerInterval());
     if (action == kQuiet) clock.AdvanceMs(script.U16());
     const std::int64_t start = clock.Peek();
@@ -240,7 +244,7 @@ struct Run {
   void EndOnDeadAnalyser(ByteStream& script) {
     driver.Unplug();
     const int interval = std::max(window.TimerInterval(), 1);
-    const int ticks = LinkContext{*state, window, driver, clock}.timeoutMs / interval + 2;
+    const int ticks = link.timeoutMs / interval + 2;
     for (int i = 0; i < ticks && window.TimerEnabled(); ++i) Do(kTick, script);
     Require(!window.TimerEnabled() && state->acquiring == 0, "a dead analyser's run did not end");
   }
@@ -278,7 +282,8 @@ struct Run {
     // land in the first one's start-up ramp.
     Require(std::memcmp(s.memCounts[0], kRamp.data(), sizeof kRamp) == 0,
             "counts written past the spectrum");
-    Require(s.link.owedBytes >= 0 && s.link.owedBytes <= kBlockBytes, "owed bytes out of range");
+    Require(c.health.owedBytes >= 0 && c.health.owedBytes <= kBlockBytes,
+            "owed bytes out of range");
     Require(s.channelSize >= 0 && s.channelSize <= kReadBufferChannels,
             "channel size out of range");
     // A run the window shows as going is polled; otherwise it would never end.

@@ -16,8 +16,7 @@ using namespace tavlex;
 struct Target {
   AppState state;
   HeadlessWindow window;
-  SpectrumHeader header;
-  std::int32_t counts[kReadBufferChannels];
+  SpectrumData read;
 };
 
 Target& TheTarget() {
@@ -38,14 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   QBuffer in(&bytes);
   in.open(QIODevice::ReadOnly);
-  const int found = ReadDat(in, t.header, t.counts, kReadBufferChannels);
+  const FileResult checked = ReadSpectrum(in, t.read);
+  const int found = t.read.channels;
   const std::size_t room = size < 1024 ? 0 : (size - 1024) / 4;
   Require(found >= 0 && found <= kReadBufferChannels && static_cast<std::size_t>(found) <= room);
 
   // The last byte picks the checked view, so every memory and an unknown view are reached.
-  const int checked = size ? data[size - 1] % 5 - 1 : kMcaView;
+  const int view = size ? data[size - 1] % 5 - 1 : kMcaView;
   const int channelsBefore = s.channelSize;
-  const FileResult r = ApplyDat(s, t.window, t.header, t.counts, found, checked);
+  const FileResult r = ApplyDat(s, t.window, t.read, view);
+  Require(r.status == checked.status);
   Require(r.message.empty() == r.ok() && FileResultReason(r).empty() == r.ok());
   if (!r.ok()) {
     Require(s.channelSize == channelsBefore && s.currentHeader.bytes == s.mcaHeader.bytes);
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Require(found >= 1 && found <= kMaxChannels && s.channelSize == found);
   Require(s.viewStart == 0 && s.viewEnd == found - 1 && s.cursorChannel == found / 2);
-  Require(std::memcmp(s.spectrumCounts, t.counts, sizeof(std::int32_t) * found) == 0);
+  Require(std::memcmp(s.spectrumCounts, t.read.counts, sizeof(std::int32_t) * found) == 0);
   Require(s.currentHeader.Comment().size() <= 31 && s.currentHeader.SampleId().size() <= 31);
   // Saving it again keeps the channel size and the 16-bit region fields as they were read.
   const SpectrumHeader read = s.currentHeader;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "standards/Smtxlib.h"
+#include "standards/StandardsTable.h"
 
 namespace {
 

@@ -28,10 +28,10 @@ int NotSent(LinkContext& c) {
 
 // The analyser's memory was cleared: its totals start again from 0, and a rate taken across
 // the clear would be meaningless.
-void ForgetCounters(LinkHealth& link) {
-  link.lastEvents = 0;
-  link.eventWraps = 0;
-  link.rateBaseline = 0;
+void ForgetCounters(LinkContext& c) {
+  c.health.lastEvents = 0;
+  c.s.eventWraps = 0;
+  c.health.rateBaseline = 0;
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ int SendStopBriefly(LinkContext& c, int device) {
   // The analyser may be gone or far behind: drop what it still owes instead of waiting for it,
   // and give the stop a short time of its own.
   if (DeviceHandle h = wire::HandleOf(c.s, device)) wire::Discard(c, h);
-  c.s.link.owedBytes = 0;
+  c.health.owedBytes = 0;
   BeginOperation(c, kBriefStopMs);
   return SendStop(c, device);
 }
@@ -79,7 +79,7 @@ int SendStopBriefly(LinkContext& c, int device) {
 int SendClear(LinkContext& c, int device) {
   if (!ExchangeAck(c, device, "$C;")) return 0;
   ZeroSpectrum(c.s);
-  ForgetCounters(c.s.link);
+  ForgetCounters(c);
   return 1;
 }
 
@@ -87,7 +87,7 @@ int SendScanClear(LinkContext& c, int device) {
   c.s.scanCount = 0;
   if (!ExchangeAck(c, device, "$CX;")) return 0;
   ZeroSpectrum(c.s);
-  ForgetCounters(c.s.link);
+  ForgetCounters(c);
   return 1;
 }
 
@@ -111,7 +111,7 @@ int SendMemorySize(LinkContext& c, int device, int channels) {
     if (size.channels != channels) continue;
     if (!ExchangeAck(c, device, size.frame)) return 0;
     // The spectrum total now sums another memory: no rate across the change.
-    c.s.link.rateBaseline = 0;
+    c.health.rateBaseline = 0;
     return 1;
   }
   return NotSent(c);

@@ -48,9 +48,10 @@ int OpenDevice(LinkContext& c, int n) {
   if (c.driver.OpenEx(found.serials[n], kOpenBySerialNumber, &opened) != 0 || !opened)
     return wire::Fail(c, LinkFailure::Driver);
   handle = opened;
-  // A new link: nothing owed, nothing sent yet.
-  s.link = LinkHealth{};
-  s.link.lastAnswerUs = c.clock.NowUs();
+  // A new link: nothing owed, nothing sent yet, no event total seen.
+  c.health = LinkHealth{};
+  c.health.lastAnswerUs = c.clock.NowUs();
+  s.eventWraps = 0;
   if (c.driver.ResetDevice(handle) != 0) return wire::Fail(c, LinkFailure::Driver);
   if (c.driver.SetLatencyTimer(handle, kLatencyMs) != 0) return wire::Fail(c, LinkFailure::Driver);
   // Neither of these two is essential to talk to the analyser.

@@ -41,7 +41,8 @@ void StoreBlock(AppState& s, int firstChannel, const std::uint8_t* bytes) {
 }
 
 // The largest count, and the total added as unsigned 32-bit values (wrapping at 2^32).
-void RecomputeTotals(AppState& s) {
+void RecomputeTotals(LinkContext& c) {
+  AppState& s = c.s;
   const int n = std::clamp(s.channelSize, 0, kReadBufferChannels);
   int largest = 0;
   std::uint32_t total = 0;
@@ -50,18 +51,18 @@ void RecomputeTotals(AppState& s) {
     total += static_cast<std::uint32_t>(s.spectrumCounts[i]);
   }
   s.maxChannelCount = largest;
-  s.countRate = static_cast<float>(total);
-  s.link.spectrumTotal = total;
+  c.health.spectrumTotal = total;
 }
 
 // Counts the wraps of the analyser's event total; a total that went back is a cleared memory.
-void NoteEvents(LinkHealth& link, std::uint32_t events) {
+void NoteEvents(LinkContext& c, std::uint32_t events) {
+  LinkHealth& link = c.health;
   std::uint32_t added = 0;
   if (events < link.lastEvents) {
     if (CounterAdvance(link.lastEvents, events, &added))
-      ++link.eventWraps;
+      ++c.s.eventWraps;
     else
-      link.eventWraps = 0;
+      c.s.eventWraps = 0;
   }
   link.lastEvents = events;
 }
@@ -88,7 +89,7 @@ int ExchangeAck(LinkContext& c, int device, const char* frame) {
   const std::uint32_t take = std::min<std::uint32_t>(waiting, sizeof reply);
   std::uint32_t got = 0;
   if (c.driver.Read(h, reply, take, &got) != 0 || got == 0) {
-    c.s.link.stale = 1;
+    c.health.stale = 1;
     return Fail(c, LinkFailure::Driver);
   }
   wire::Answered(c);
@@ -107,7 +108,7 @@ int ReadStatus(LinkContext& c, int device) {
   if (!wire::ReadExact(c, h, block, kStatusBytes)) return 0;
   if (waiting > kStatusBytes) wire::Discard(c, h);
   std::memcpy(c.s.acqStatus.data(), block, kStatusBytes);
-  NoteEvents(c.s.link, static_cast<std::uint32_t>(c.s.acqStatus.Events()));
+  NoteEvents(c, static_cast<std::uint32_t>(c.s.acqStatus.Events()));
   return 1;
 }
 
@@ -116,11 +117,10 @@ int ReadSpectrumBlocks(LinkContext& c, int device) {
   AppState& s = c.s;
   DeviceHandle h = wire::HandleOf(s, device);
   if (!h) return Fail(c, LinkFailure::Driver);
-  if (s.blockSize <= 0) return Fail(c, LinkFailure::Refused);
   // The analyser has no more than 32 blocks, and no block may reach past the count buffer.
-  const int blocks = std::min(s.channelSize / s.blockSize, kMaxBlocks);
+  const int blocks = std::min(s.channelSize / kBlockChannels, kMaxBlocks);
   for (int n = 1; n <= blocks; ++n) {
-    const int first = (n - 1) * s.blockSize;
+    const int first = (n - 1) * kBlockChannels;
     if (first + kBlockChannels > kReadBufferChannels) break;
     char frame[8];
     const int length = std::snprintf(frame, sizeof frame, "$R%d;", n);
@@ -139,7 +139,7 @@ int ReadSpectrumBlocks(LinkContext& c, int device) {
     if (waiting > kBlockBytes) wire::Discard(c, h);
     StoreBlock(s, first, block);
   }
-  RecomputeTotals(s);
+  RecomputeTotals(c);
   c.lastFailure = LinkFailure::None;
   return 1;
 }

@@ -6,7 +6,9 @@
 #include "app/AppState.h"
 #include "app/Clock.h"
 #include "app/MainWindowPort.h"
+#include "app/RunEvents.h"
 #include "link/Driver.h"
+#include "link/LinkHealth.h"
 
 namespace tavlex {
 
@@ -17,6 +19,8 @@ enum class LinkFailure {
   Refused,  // the analyser answered with something else than '!', or the frame was not sent
 };
 
+// The link to the analyser: one for the life of the window or of a command, made before the
+// device is opened and passed to every exchange and every acquisition action.
 struct LinkContext {
   AppState& s;
   MainWindowPort& window;
@@ -32,6 +36,11 @@ struct LinkContext {
   bool opGaveUp = false;
   bool answered = false;
   bool driverFailed = false;
+
+  // What the link has learned and still owes, from one operation to the next.
+  LinkHealth health = {};
+  // Told by the acquisition when a run starts and ends; nothing is installed by default.
+  RunEvents runEvents = {};
 };
 
 // Begins one operation of several exchanges: it may last the link's time-out plus a margin
@@ -64,6 +73,8 @@ int SendStopBriefly(LinkContext& c, int device);
 int SendClear(LinkContext& c, int device);      // "$C;"
 int SendScanClear(LinkContext& c, int device);  // "$CX;"
 int ReadStatus(LinkContext& c, int device);     // "$R0;"
+// "$R1;" .. "$Rk;", k = channelSize / kBlockChannels: the counts, then the largest of them in
+// `maxChannelCount` and their total in `health.spectrumTotal`, the polling loop's rate source.
 int ReadSpectrumBlocks(LinkContext& c, int device);
 int SendPreset(LinkContext& c, int device, int t);
 // 256 channels are sent as "$M2;" (two blocks), following the block-count digits of the

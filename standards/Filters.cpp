@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "standards/Smtxlib.h"
+#include "standards/StandardsTable.h"
 
 namespace tavlex {
 namespace {

@@ -5,7 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "standards/Smtxlib.h"
+#include "standards/StandardsTable.h"
 
 namespace tavlex {
 namespace {

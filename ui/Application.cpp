@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "app/Clock.h"
-#include "standards/Smtxlib.h"
+#include "standards/StandardsTable.h"
+#include "ui/AboutBox.h"
 #include "ui/ErrorBox.h"
-#include "ui/Helpabout.h"
-#include "ui/Xmca.h"
+#include "ui/MainWindow.h"
 
 namespace tavlex {
 

@@ -15,12 +15,6 @@ PaintBoxWidget::PaintBoxWidget(const AppState& state, QWidget* parent)
 void PaintBoxWidget::paintEvent(QPaintEvent*) {
   // After Exit the bitmaps are gone: nothing is drawn any more.
   if (!state_.bitmapsAlive || state_.paintBox.isNull()) return;
-  if (paintHandler_) {
-    painting_ = true;
-    paintHandler_();
-    painting_ = false;
-  }
-  if (!state_.bitmapsAlive || state_.paintBox.isNull()) return;
   QPainter p(this);
   p.drawImage(0, 0, state_.paintBox);
 }

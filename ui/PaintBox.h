@@ -1,9 +1,8 @@
 #pragma once
 // The drawing surface PaintBox1: it only shows the composed paint-box image of AppState and
-// reports mouse presses; composing happens in display/.
+// reports mouse presses; composing happens in display/, on every path that changes the plot.
 
 #include <QWidget>
-#include <functional>
 
 #include "app/AppState.h"
 
@@ -13,10 +12,6 @@ class PaintBoxWidget : public QWidget {
   Q_OBJECT
  public:
   PaintBoxWidget(const AppState& state, QWidget* parent);
-  // Runs on every paint request of the toolkit before the picture is shown, so that the
-  // spectrum is composed afresh after a layout change or an uncovering.
-  void SetPaintHandler(std::function<void()> handler) { paintHandler_ = std::move(handler); }
-  bool Painting() const { return painting_; }
 
  signals:
   void mouseDown(Qt::MouseButton button, int x, int y);
@@ -27,8 +22,6 @@ class PaintBoxWidget : public QWidget {
 
  private:
   const AppState& state_;
-  std::function<void()> paintHandler_;
-  bool painting_ = false;
 };
 
 // The up-down arrows of the VFS group: a position of their own, 1 to 22, wrapping around; each

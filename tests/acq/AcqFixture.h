@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "acq/Xmca1.h"
 #include "link/SimAnalyser.h"
 #include "ui/ErrorBox.h"
-#include "ui/Xmca.h"
+#include "ui/MainWindow.h"
+#include "ui/McaSetupDialog.h"
 
 namespace tavlex::test {
 

@@ -7,9 +7,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "acq/Dlgsxfm.h"
 #include "tests/acq/AcqFixture.h"
 #include "tests/files/FileBytes.h"
+#include "ui/ScanSetupDialog.h"
 
 namespace tavlex::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 
-#include "acq/Dlgsxfm.h"
 #include "tests/acq/AcqFixture.h"
+#include "ui/ScanSetupDialog.h"
 
 namespace tavlex::test {
 namespace {

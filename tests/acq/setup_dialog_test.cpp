@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "acq/Xmca1.h"
+#include "ui/McaSetupDialog.h"
 
 namespace tavlex {
 namespace {
@@ -68,14 +68,14 @@ TEST(McaSetupDialogTest, OkStoresEveryField) {
   DialogRun run;
   TXMCA1SetUp dlg(run.setup, run.Reporter());
   dlg.m1024ch->setChecked(true);
-  dlg.PresetRT->setText("0.05");
+  dlg.PresetRT->setText("0.15");
   dlg.DeadTime->setText("1.5");
   dlg.SpcLabel1->setText("stainless steel");
   dlg.SpcLabel2->setText("SS-316");
   QTest::mouseClick(dlg.OkButton, Qt::LeftButton);
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(run.setup.memorySize, 1024);
-  EXPECT_EQ(run.setup.presetTime, 0);
+  EXPECT_EQ(run.setup.presetTime, 1);
   EXPECT_FLOAT_EQ(run.setup.deadTimePerEvent, 1.5f);
   EXPECT_STREQ(run.setup.comment, "stainless steel");
   EXPECT_STREQ(run.setup.sampleId, "SS-316");

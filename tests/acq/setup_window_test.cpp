@@ -45,14 +45,14 @@ TEST_F(AcqWindowTest, OkTakesTheTextsIntoTheDisplayedSpectrum) {
     EXPECT_EQ(d.SpcLabel1->text(), "old comment");  // shown from the displayed spectrum
     d.SpcLabel1->setText("brass, 40 kV");
     d.SpcLabel2->setText("B-7");
-    d.PresetRT->setText("0.05");
+    d.PresetRT->setText("0.15");
     d.m256ch->setChecked(true);
   });
-  EXPECT_EQ(s().mcaSetup.presetTime, 0);
+  EXPECT_EQ(s().mcaSetup.presetTime, 1);
   EXPECT_EQ(s().currentHeader.Comment(), "brass, 40 kV");
   EXPECT_EQ(s().currentHeader.SampleId(), "B-7");
   EXPECT_EQ(s().channelSize, 256);
-  EXPECT_EQ(Frames(), std::vector<std::string>({"$P0;", "$M2;"}));
+  EXPECT_EQ(Frames(), std::vector<std::string>({"$P1;", "$M2;"}));
 }
 
 TEST_F(AcqWindowTest, ANonNumberPresetSendsNothingHalfStored) {
@@ -70,13 +70,17 @@ TEST_F(AcqWindowTest, ANonNumberPresetSendsNothingHalfStored) {
   EXPECT_EQ(s().mcaSetup.presetTime, 10000);
 }
 
-TEST_F(AcqWindowTest, AZeroPresetEndsTheNextRunOnItsFirstTick) {
+TEST_F(AcqWindowTest, APresetBelowATenthIsRefusedAndNothingSent) {
   Open();
-  Setup([](TXMCA1SetUp& d) { d.PresetRT->setText("0.0"); });
-  QTest::mouseClick(form->McaStart, Qt::LeftButton);
-  Tick();
-  EXPECT_EQ(s().acquiring, 0);
-  EXPECT_EQ(s().realTime, 0);
+  for (const char* text : {"0.0", "-5", "0.04"}) {
+    SCOPED_TRACE(text);
+    errors.clear();
+    Setup([&](TXMCA1SetUp& d) { d.PresetRT->setText(text); });
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors[0], std::string("'") + text + "' is out of range for the preset");
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(s().mcaSetup.presetTime, 10000);
+  }
 }
 
 }  // namespace

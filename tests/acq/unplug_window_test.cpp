@@ -12,12 +12,12 @@
 #include <numeric>
 
 #include "acq/Acquisition.h"
-#include "acq/Dlgsxfm.h"
 #include "display/Plot.h"
-#include "standards/Editref.h"
 #include "tests/acq/AcqFixture.h"
 #include "tests/standards/StdFiles.h"
 #include "ui/PaintBox.h"
+#include "ui/ScanSetupDialog.h"
+#include "ui/StandardsEditor.h"
 
 namespace tavlex::test {
 namespace {
@@ -283,7 +283,7 @@ TEST_P(UnplugTest, NoWaitBeyondTheTimeOutCountsKeptAndARunAfterReopening) {
   form->Edit1->setText("Status");
   // The spectrum as the repaint draws it before the cable goes (during a scan the screen shows
   // the analyser's trace instead, and this again once the scan has ended).
-  tavlex::PaintBox1Paint(s(), *form);
+  tavlex::DrawSpectrum(s(), *form);
   const std::vector<std::int32_t> counts(s().spectrumCounts, s().spectrumCounts + 4096);
   const std::vector<std::int32_t> tops(s().columnTop, s().columnTop + kPlotColumns);
   const std::vector<std::int32_t> bottoms(s().columnBottom, s().columnBottom + kPlotColumns);

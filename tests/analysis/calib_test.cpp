@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/Calibration.h"
+#include "analysis/Peak.h"
 
 namespace tavlex {
 namespace {

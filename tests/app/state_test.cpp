@@ -22,7 +22,6 @@ TEST(AppStateTest, ConstructionGivesTheStartUpValues) {
 
   EXPECT_FALSE(window.TimerEnabled());
   EXPECT_EQ(s->channelSize, 4096);
-  EXPECT_EQ(s->blockSize, 128);
   EXPECT_EQ(s->viewStart, 0);
   EXPECT_EQ(s->viewEnd, 4095);
   EXPECT_EQ(s->cursorChannel, 2048);
@@ -38,7 +37,6 @@ TEST(AppStateTest, ConstructionGivesTheStartUpValues) {
   EXPECT_EQ(s->sxfmSetup.memorySize, 2048);
   EXPECT_EQ(s->sxfmSetup.presetTime, 10);
   EXPECT_EQ(s->sxfmSetup.refreshMs, 100);
-  EXPECT_EQ(s->sxfmSetup.rawDataFile, nullptr);
   EXPECT_EQ(s->plotLeft, 18);
   EXPECT_EQ(s->plotTop, 0);
   EXPECT_EQ(s->axisTop, 300);

@@ -16,7 +16,7 @@ struct Started {
   HeadlessWindow window;
   Started() {
     ConstructState(*s, window);
-    ShowLogScale(*s, window, 1);
+    ShowLogScale(*s, window);
   }
   AppState& operator*() { return *s; }
   AppState* operator->() { return s.get(); }

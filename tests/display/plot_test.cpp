@@ -26,7 +26,7 @@ class PlotTest : public ::testing::Test {
   void Paint() { PaintBox1Paint(s, st.window); }
   void Linear(int step) {
     s.vfsIndex = step;
-    ShowLinearScale(s, st.window, 1);
+    ShowLinearScale(s, st.window);
   }
   void Zero() { std::memset(s.spectrumCounts, 0, sizeof s.spectrumCounts); }
   bool Lime(int x, int y) { return PlotAt(s, x, y) == Rgb(kLimeC); }
@@ -289,7 +289,7 @@ TEST_F(PlotTest, NothingIsDrawnOnceTheBitmapsAreReleased) {
   ReleaseBitmaps(s);
   const int before = st.window.PaintBoxChanges();
   Paint();
-  ShowLogScale(s, st.window, 1);
+  ShowLogScale(s, st.window);
   DrawLivePreview(s, st.window);
   ApplyPlotLayout(s, st.window, true);
   EXPECT_EQ(st.window.PaintBoxChanges(), before);
@@ -304,7 +304,7 @@ TEST_F(PlotTest, DrawingNeverDetachesABitmap) {
   s.roiTable[0].shown = 1;
   s.roiTable[0].high = 100;
   Paint();
-  ShowLinearScale(s, st.window, 1);
+  ShowLinearScale(s, st.window);
   DrawChannelAxis(s, st.window);
   DrawLivePreview(s, st.window);
   Paint();

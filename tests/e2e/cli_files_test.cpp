@@ -15,7 +15,7 @@
 #include "files/SpectrumFile.h"
 #include "link/Backends.h"
 #include "tests/e2e/CliRun.h"
-#include "ui/Xmca.h"
+#include "ui/MainWindow.h"
 
 namespace tavlex::e2e {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "link/Backends.h"
 #include "tests/files/FileBytes.h"
-#include "ui/Xmca.h"
+#include "ui/MainWindow.h"
 
 namespace tavlex {
 namespace {

@@ -8,14 +8,17 @@
 namespace tavlex::test {
 namespace {
 
-// A manual clock that counts the time it was asked to pass without sleeping.
+// A manual clock that counts the time it was asked to pass without sleeping, and whose sleeps
+// may wake up late.
 class SpinCountingClock : public ManualClock {
  public:
+  void SleepUs(std::int64_t us) override { ManualClock::SleepUs(us + lateUs); }
   void SpinUs(std::int64_t us) override {
     spunUs += us;
-    SleepUs(us);
+    ManualClock::SleepUs(us);
   }
   std::int64_t spunUs = 0;
+  std::int64_t lateUs = 0;
 };
 
 class SlowLinkTest : public LinkTest {
@@ -128,31 +131,39 @@ class SlowLinkSpinTest : public ::testing::Test {
   LinkContext c{*state, window, driver, clock};
 };
 
-// Looking without sleeping is kept to the last 0.2 ms before a reply is due and 0.2 ms after:
-// a slow reply, a stalled one and a reply slower than 100 ms are slept through.
+// Once some reads have taught the link a reply's time and how late its sleeps wake up, looking
+// without sleeping is kept to the last 5 us before the reply is due and 25 us after, and the
+// wait sees the reply within 2 us: a slow reply and one whose sleeps wake 60 us late alike. A
+// stalled reply is slept through after that, a reply slower than 100 ms throughout.
 TEST_F(SlowLinkSpinTest, WaitsSpinOnlyAroundAReplysKnownTime) {
   ASSERT_EQ(OpenDevice(c, 0), 1);
   const struct {
     const char* what;
     std::int64_t delayUs;
+    std::int64_t lateUs;  // of every sleep
     bool stall;
-    std::int64_t maxSpunUs;  // in the second of two status reads
+    std::int64_t maxSpunUs;  // in the last of the status reads
+    std::int64_t slackUs;    // from the reply to the end of the read
   } rows[] = {
-      {"1 ms", 1000, false, 400},
-      {"50 ms", 50000, false, 400},
-      {"150 ms: not paced", 150000, false, 0},
-      {"stalled after a 1 ms reply", 1000, true, 400},
+      {"1 ms", 1000, 0, false, 30, 2},
+      {"50 ms", 50000, 0, false, 30, 2},
+      {"150 ms: not paced", 150000, 0, false, 0, 1000},
+      {"stalled after a 1 ms reply", 1000, 0, true, 30, 0},
+      {"1 ms, sleeps waking 60 us late", 1000, 60, false, 30, 2},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     driver.SetLinkDelayUs(row.delayUs);
-    ASSERT_EQ(ReadStatus(c, 0), 1);  // learns the reply's time
+    clock.lateUs = row.lateUs;
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(ReadStatus(c, 0), 1);  // learns the reply's time
     if (row.stall) driver.StallNextReply();
     clock.spunUs = 0;
     const std::int64_t t0 = clock.Peek();
     EXPECT_EQ(ReadStatus(c, 0), row.stall ? 0 : 1);
     EXPECT_LE(clock.spunUs, row.maxSpunUs);
-    EXPECT_GE(clock.Peek() - t0, row.stall ? 3000 * 1000 : row.delayUs);
+    const std::int64_t readUs = clock.Peek() - t0;
+    EXPECT_GE(readUs, row.stall ? 3000 * 1000 : row.delayUs);
+    EXPECT_LE(readUs, row.stall ? 3100 * 1000 : row.delayUs + row.slackUs);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "LinkFixture.h"
-#include "ui/Xmca.h"
+#include "ui/MainWindow.h"
 
 namespace tavlex::test {
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
-// Standards tables and spectrum files built from the record layout itself (offsets written out
-// here, never taken from the program's accessors or writer), in a temporary folder.
+// Standards tables built from the 128-byte record's layout itself (offsets written out here,
+// never taken from the program's accessors or writer) and spectrum files built from the header's
+// (FileBytes.h), in a temporary folder.
 
 #include <QByteArray>
 #include <QDir>
@@ -13,19 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/MainWindowPort.h"
-#include "standards/Smtxlib.h"
+#include "standards/StandardsTable.h"
+#include "tests/files/FileBytes.h"
 
 namespace tavlex::test {
 
-// Offsets of the 128-byte record.
+// Offsets of the 128-byte standard record (the header's are FileBytes.h's At).
 enum RefAt : int {
   kSpecFileAt = 0,
   kElementAt = 32,
   kFitOnAt = 40,
-  kRoiLowAt = 44,
-  kRoiHighAt = 48,
+  kStdRoiLowAt = 44,  // the standard's own range, not a region of a spectrum file's header
+  kStdRoiHighAt = 48,
   kCfAt = 76,
   kKRatioAt = 80,
   kChemAt = 84,
@@ -34,14 +34,6 @@ enum RefAt : int {
   kTableSize = 2048,
 };
 
-inline void PutLE32(QByteArray& b, int at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
-}
-inline void PutF(QByteArray& b, int at, float f) {
-  std::uint32_t u;
-  std::memcpy(&u, &f, 4);
-  PutLE32(b, at, u);
-}
 inline void PutText(QByteArray& b, int at, const char* text) {
   for (std::size_t i = 0; i <= std::strlen(text); ++i) b[at + int(i)] = text[i];
 }
@@ -59,30 +51,29 @@ inline QByteArray RefBytes(const std::vector<std::pair<int, RefSlot>>& records) 
   for (int i = 0; i < 16; ++i) {
     PutText(b, i * kRecordSize + kSpecFileAt, "       ");
     PutText(b, i * kRecordSize + kElementAt, "     ");
-    PutF(b, i * kRecordSize + kCfAt, 1.0f);
+    PutF32(b, i * kRecordSize + kCfAt, 1.0f);
   }
   for (const auto& [slot, r] : records) {
     const int at = slot * kRecordSize;
     PutText(b, at + kSpecFileAt, r.file);
     PutText(b, at + kElementAt, r.element);
-    PutLE32(b, at + kFitOnAt, std::uint32_t(r.fitOn));
-    PutLE32(b, at + kRoiLowAt, std::uint32_t(r.low));
-    PutLE32(b, at + kRoiHighAt, std::uint32_t(r.high));
-    PutF(b, at + kCfAt, r.cf);
-    PutF(b, at + kKRatioAt, r.kRatio);
-    PutF(b, at + kChemAt, r.chem);
-    PutF(b, at + kKErrorAt, r.kError);
+    PutLE(b, at + kFitOnAt, std::uint32_t(r.fitOn), 4);
+    PutLE(b, at + kStdRoiLowAt, std::uint32_t(r.low), 4);
+    PutLE(b, at + kStdRoiHighAt, std::uint32_t(r.high), 4);
+    PutF32(b, at + kCfAt, r.cf);
+    PutF32(b, at + kKRatioAt, r.kRatio);
+    PutF32(b, at + kChemAt, r.chem);
+    PutF32(b, at + kKErrorAt, r.kError);
   }
   return b;
 }
 
-// A spectrum file: the 1024-byte header (channel size at 54) and the counts.
+// A spectrum file: the 1024-byte header declaring as many channels as there are counts, then
+// the counts.
 inline QByteArray DatBytes(const std::vector<std::int32_t>& counts) {
-  QByteArray b(1024 + 4 * int(counts.size()), '\0');
-  b[54] = static_cast<char>(counts.size() & 0xFF);
-  b[55] = static_cast<char>((counts.size() >> 8) & 0xFF);
-  PutF(b, 64, 1.0f);
-  for (std::size_t i = 0; i < counts.size(); ++i) PutLE32(b, 1024 + 4 * int(i), counts[i]);
+  QByteArray b = DatFile(int(counts.size()), int(counts.size()));
+  for (std::size_t i = 0; i < counts.size(); ++i)
+    PutLE(b, kCountsAt + 4 * int(i), std::uint32_t(counts[i]), 4);
   return b;
 }
 
@@ -103,11 +94,6 @@ inline std::vector<std::int32_t> Spike(int channels, int at, std::int32_t value)
   return c;
 }
 
-inline QByteArray ReadBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A folder for tables and spectra, and a data module loading from it.
 struct StdFolder {
   QTemporaryDir dir;
@@ -125,13 +111,6 @@ struct StdFolder {
     Write(name, DatBytes(counts));
   }
   int Load(const QString& table) { return dm->LoadStandardsFrom(Path8(table)); }
-};
-
-// The program state after the main window's construction, with a headless window.
-struct StdHeadless {
-  std::unique_ptr<AppState> s = std::make_unique<AppState>();
-  HeadlessWindow w;
-  StdHeadless() { ConstructState(*s, w); }
 };
 
 }  // namespace tavlex::test

@@ -12,9 +12,9 @@
 #include <QTimer>
 
 #include "link/Backends.h"
-#include "standards/Editref.h"
 #include "tests/standards/StdFiles.h"
-#include "ui/Xmca.h"
+#include "ui/MainWindow.h"
+#include "ui/StandardsEditor.h"
 
 namespace tavlex::test {
 namespace {
@@ -153,7 +153,7 @@ TEST_F(RadaWindowTest, SaveTableWritesThroughTheSaveDialog) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0], form->StdSaveDialog);
   EXPECT_EQ(shown[0]->objectName(), "SaveDialog1");
-  const QByteArray bytes = ReadBytes(f.PathOf("saved.ref"));
+  const QByteArray bytes = ReadAll(f.PathOf("saved.ref"));
   ASSERT_EQ(bytes.size(), 2048);
   EXPECT_EQ(bytes.mid(5 * 128 + kElementAt, 3), QByteArray("Fe\0", 3));
 }

@@ -59,20 +59,22 @@ TEST(FilterTest, OutputsPastNAreCleared) {
 }
 
 struct LengthRow {
+  int declared;  // channels the header declares
   int counts;    // counts in the file after its header
   int channels;  // channels used; 0 = the load fails
 };
 
 TEST(FilterTest, SpectrumFileLengths) {
-  // Whole blocks of 512; a short last block is not counted; a file of fewer than 512 channels
-  // (the analyser's 256) is taken whole; a header without counts can't serve.
-  for (const LengthRow& r : {LengthRow{1024, 1024}, LengthRow{4096, 4096}, LengthRow{5000, 4096},
-                             LengthRow{1000, 512}, LengthRow{256, 256}, LengthRow{0, 0}}) {
+  // A standard's file is read as every spectrum file is: all of its channels, 1 to 4096 of them,
+  // as many as its header declares.
+  for (const LengthRow& r :
+       {LengthRow{1024, 1024, 1024}, LengthRow{4096, 4096, 4096}, LengthRow{5000, 5000, 0},
+        LengthRow{1000, 1000, 1000}, LengthRow{256, 256, 256}, LengthRow{0, 0, 0},
+        LengthRow{1024, 1000, 0}, LengthRow{512, 1024, 0}}) {
     StdFolder f;
     f.Write("t.ref", RefBytes({{0, {"s.dat", "Fe", 1, 0, 10}}}));
-    std::vector<std::int32_t> counts(r.counts, 3);
-    f.WriteDat("s.dat", counts);
-    EXPECT_EQ(f.Load("t.ref"), r.channels ? 1 : 0) << r.counts;
+    f.Write("s.dat", DatFile(r.declared, r.counts));
+    EXPECT_EQ(f.Load("t.ref"), r.channels ? 1 : 0) << r.declared << " " << r.counts;
     if (r.channels) {
       EXPECT_EQ(f.dm->ReferenceChannels(0), r.channels) << r.counts;
     }
@@ -84,17 +86,16 @@ TEST(FilterTest, NoEarlierSpectrumLeaksIntoALaterOne) {
   f.Write("long.ref", RefBytes({{0, {"long.dat", "Fe", 1, 0, 10}}}));
   f.Write("short.ref", RefBytes({{0, {"short.dat", "Fe", 1, 0, 10}}}));
   f.WriteDat("long.dat", std::vector<std::int32_t>(4096, 1000));
-  // 1000 counts: the last 488 are a short block and must not be filtered either.
   f.WriteDat("short.dat", std::vector<std::int32_t>(1000, 2));
   ASSERT_EQ(f.Load("long.ref"), 1);
   ASSERT_EQ(f.Load("short.ref"), 1);
   const double* ref = f.dm->referenceSpectra[0];
-  // Around channel 511 the window sees 2s up to 511 and zeros after: centre 502..511 (10 x 2)
-  // and left side 494..501 (8 x 2) give 20 - 16.
-  EXPECT_EQ(ref[511], 4.0);
+  // Around channel 999 the window sees 2s up to 999 and zeros after: centre 990..999 (10 x 2)
+  // and left side 982..989 (8 x 2) give 20 - 16.
+  EXPECT_EQ(ref[999], 4.0);
   EXPECT_EQ(ref[700], 0.0);
-  EXPECT_TRUE(std::all_of(ref + 512, ref + kMaxChannels, [](double x) { return x == 0.0; }));
-  EXPECT_TRUE(std::all_of(f.dm->scratchCounts + 512, f.dm->scratchCounts + kMaxChannels,
+  EXPECT_TRUE(std::all_of(ref + 1000, ref + kMaxChannels, [](double x) { return x == 0.0; }));
+  EXPECT_TRUE(std::all_of(f.dm->scratchCounts + 1000, f.dm->scratchCounts + kMaxChannels,
                           [](std::int32_t x) { return x == 0; }));
 }
 

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QStringList>
 
-#include "standards/Rada.h"
+#include "standards/StandardsCommands.h"
 #include "tests/standards/StdFiles.h"
 
 // Counted, so the fit can be shown to allocate nothing.
@@ -30,7 +30,7 @@ class FitTest : public ::testing::Test {
 
  protected:
   StdFolder f;
-  StdHeadless h;
+  Headless h;
 
   int LoadTable(const std::vector<Std>& stds) {
     std::vector<std::pair<int, RefSlot>> records;

@@ -5,14 +5,14 @@
 
 #include <cstring>
 
-#include "standards/Rada.h"
+#include "standards/StandardsCommands.h"
 #include "tests/standards/StdFiles.h"
 
 namespace tavlex::test {
 namespace {
 
 TEST(RadaTest, AddStdMakesTheRegionsSlotAStandard) {
-  StdHeadless h;
+  Headless h;
   auto dm = std::make_unique<TDmSMTX>();
   h.s->currentRoi = 3;
   RoiRecord& roi = h.s->roiTable[3];
@@ -50,7 +50,7 @@ TEST(RadaTest, LoadStdTurnsTheStandardsIntoRegions) {
   // region with its slot's number.
   for (const LoadRow& row : {LoadRow{{0, 1, 2}, 2}, LoadRow{{2, 5, 9}, 9}}) {
     StdFolder f;
-    StdHeadless h;
+    Headless h;
     std::vector<std::pair<int, RefSlot>> records;
     const char* names[] = {"Fe", "Cu", "Zn"};
     const char* files[] = {"s0.dat", "s1.dat", "s2.dat"};

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "standards/Rada.h"
+#include "standards/StandardsCommands.h"
 #include "tests/standards/StdFiles.h"
 
 namespace tavlex::test {
@@ -19,7 +19,7 @@ TEST(RefFileTest, NewTableSavesAs2048BytesAndLoadsBackByteForByte) {
     EXPECT_EQ(r.Cf(), 1.0f);
   }
   ASSERT_TRUE(f.dm->SaveStandardsTo(f.Path8("new.ref")));
-  const QByteArray saved = ReadBytes(f.PathOf("new.ref"));
+  const QByteArray saved = ReadAll(f.PathOf("new.ref"));
   EXPECT_EQ(saved, RefBytes({}));  // built from the layout, not by the writer
 
   f.dm->table[4].SetFitOn(7);
@@ -62,7 +62,7 @@ TEST(RefFileTest, RecordsActiveListAndReservedBytesRoundTrip) {
   EXPECT_EQ(dm.table[7].FitOn(), 2);  // only exactly 1 takes part
 
   ASSERT_TRUE(f.dm->SaveStandardsTo(f.Path8("copy.ref")));
-  EXPECT_EQ(ReadBytes(f.PathOf("copy.ref")), table);
+  EXPECT_EQ(ReadAll(f.PathOf("copy.ref")), table);
 }
 
 TEST(RefFileTest, TableLabelAndDirectoryOfAWindowsPath) {
@@ -136,7 +136,7 @@ TEST(RefFileTest, TextsWithoutNulAndRangesOutsideTheSpectrum) {
   EXPECT_EQ(f.dm->table[0].SpecFileName(), std::string(32, 'A'));
   EXPECT_EQ(f.dm->table[0].ElementName(), std::string(8, 'B'));
   // The fit keeps its sums inside the sample's channels.
-  StdHeadless h;
+  Headless h;
   h.s->channelSize = 512;
   std::fill_n(h.s->spectrumCounts, 512, 0);
   h.s->spectrumCounts[200] = 50;

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "acq/Dlgsxfm.h"
-#include "standards/Editref.h"
 #include "tests/acq/AcqFixture.h"
 #include "tests/standards/StdFiles.h"
-#include "ui/Helpabout.h"
+#include "ui/AboutBox.h"
+#include "ui/ScanSetupDialog.h"
+#include "ui/StandardsEditor.h"
 
 namespace tavlex::test {
 namespace {

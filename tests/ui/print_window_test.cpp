@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "link/Backends.h"
+#include "ui/MainWindow.h"
 #include "ui/PaintBox.h"
-#include "ui/Xmca.h"
 
 namespace tavlex {
 namespace {

@@ -340,7 +340,7 @@ TEST_F(ViewWindowTest, MaximizeShowsTheLargeLayoutBesideTheControlsAndRestoreThe
   for (QWidget* w : {static_cast<QWidget*>(form->AXFM), form->Panel1,
                      static_cast<QWidget*>(form->PageControl1), static_cast<QWidget*>(form->Edit1)})
     EXPECT_EQ(w->x(), clientWidth - 192) << w->objectName().toStdString();
-  // A paint request of the toolkit composes the spectrum again on the new layout.
+  // The layout change composed the spectrum again; a paint request of the toolkit shows it.
   form->PaintBox1->repaint();
   EXPECT_GT(TracePixels(), 1000);
 
@@ -351,9 +351,9 @@ TEST_F(ViewWindowTest, MaximizeShowsTheLargeLayoutBesideTheControlsAndRestoreThe
   EXPECT_EQ(form->Label1->pos(), QPoint(20, 330));
   EXPECT_EQ(form->Label2->pos(), QPoint(500, 330));
   EXPECT_EQ(form->AXFM->x(), form->centralWidget()->width() - 192);
-  EXPECT_EQ(TracePixels(), 0);  // the layout change cleared the plot ...
+  EXPECT_GT(TracePixels(), 500);  // the layout change composed the spectrum again ...
   form->PaintBox1->repaint();
-  EXPECT_GT(TracePixels(), 500);  // ... and the next paint brought the spectrum back
+  EXPECT_GT(TracePixels(), 500);  // ... and the next paint showed it
   EXPECT_EQ(s().viewEnd, 4095);
 }
 

@@ -19,10 +19,10 @@
 #include <memory>
 
 #include "link/Backends.h"
-#include "standards/Smtxlib.h"
-#include "ui/Helpabout.h"
+#include "standards/StandardsTable.h"
+#include "ui/AboutBox.h"
+#include "ui/MainWindow.h"
 #include "ui/PaintBox.h"
-#include "ui/Xmca.h"
 
 namespace tavlex {
 namespace {

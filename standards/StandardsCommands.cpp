@@ -1,0 +1,111 @@
+// The "Rada" page's commands without widgets (window definition unit Rada).
+
+#include "standards/StandardsCommands.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "app/Convert.h"
+
+namespace tavlex {
+
+int AddStandardFromRoi(const AppState& s, MainWindowPort& window, TDmSMTX& dm) {
+  const int r = s.currentRoi;
+  if (r < 0 || r >= kStandardSlots) return -1;
+  const std::string_view file(s.dataFileName);
+  if (file.size() >= stdrec::kSpecFileNameSize) {
+    window.SetText(Field::Edit1, stdtext::kNameTooLong);
+    return -1;
+  }
+  const RoiRecord& roi = s.roiTable[r];
+  StandardRecord& slot = dm.table[r];
+  slot.SetFitOn(1);
+  slot.SetRoiLow(roi.low);
+  slot.SetRoiHigh(roi.high);
+  // The region's label holds at most 7 characters, as the record does.
+  slot.SetElementName(std::string_view(roi.label, strnlen(roi.label, sizeof roi.label)));
+  slot.SetSpecFileName(file);
+  return r;
+}
+
+int LoadStandardsIntoRois(AppState& s, MainWindowPort& window, TDmSMTX& dm) {
+  return ApplyLoadedStandards(s, window, dm, dm.LoadStandards());
+}
+
+int ApplyLoadedStandards(AppState& s, MainWindowPort& window, const TDmSMTX& dm, int n) {
+  window.SetText(Field::Edit1, Format("%d", n));
+  if (n == 0) return 0;
+  s.standardsLoaded = 1;
+  // Each standard goes to the region of its own slot's number, where Add Std took it from.
+  for (int k = 0; k < n; ++k) {
+    const int slot = dm.activeSlot[k];
+    const StandardRecord& r = dm.table[slot];
+    RoiRecord& roi = s.roiTable[slot];
+    roi.defined = 1;
+    roi.shown = 0;
+    CopyText(roi.label, sizeof roi.label, r.ElementName());
+    roi.low = r.RoiLow();
+    roi.high = r.RoiHigh();
+    roi.colour = 0xFF0000;
+    s.currentRoi = slot;
+  }
+  return n;
+}
+
+FitStatus FitDisplayedSpectrum(const AppState& s, MainWindowPort& window, TDmSMTX& dm) {
+  const int n = std::clamp(s.channelSize, 0, kMaxChannels);
+  std::copy_n(s.spectrumCounts, n, dm.sampleCounts);
+  // The filters look past the end of a shorter spectrum: no channel of an earlier one may remain.
+  std::fill(dm.sampleCounts + n, dm.sampleCounts + kMaxChannels, 0);
+  dm.sampleChannels = n;
+  const FitStatus status = dm.RunMlsqFit(s.standardsLoaded == 1);
+  if (const char* m = FitMessage(status); *m) window.SetText(Field::Edit1, m);
+  return status;
+}
+
+const char* FitMessage(FitStatus status) {
+  switch (status) {
+    case FitStatus::LoadFailed:
+      return stdtext::kLoadFailed;
+    case FitStatus::NoSample:
+      return stdtext::kNoSample;
+    case FitStatus::Singular:
+      return stdtext::kSingular;
+    case FitStatus::Fitted:
+    case FitStatus::NoStandards:
+    case FitStatus::LoadCancelled:
+      break;
+  }
+  return "";
+}
+
+bool FitShowsEditor(FitStatus status) {
+  return status == FitStatus::Fitted || status == FitStatus::NoStandards;
+}
+
+std::string CfText(const StandardRecord& r) {
+  return Format("%8.3f", r.Cf());
+}
+
+std::string KRatioText(const StandardRecord& r, bool wtPercent) {
+  if (wtPercent) return Format("%9.2f  +/-%9.3f", r.KRatio() * r.Cf(), r.KRatioError() * r.Cf());
+  return Format("%9.2f  +/-%9.3f", r.KRatio(), r.KRatioError());
+}
+
+float WtPercent(const StandardRecord& r) {
+  return r.KRatio() * r.Cf();
+}
+
+bool StoreWtPercent(StandardRecord& r, std::string_view text) {
+  double value = 0;
+  // A number beyond single precision is not one the record can hold.
+  if (!TryStrToFloat(text, value) || !(std::fabs(value) <= FLT_MAX)) return false;
+  r.SetChemWtPercent(static_cast<float>(value));
+  // Before any fit kRatio is 0; a cf of infinity would poison every later weight per cent.
+  if (r.KRatio() != 0.0f) r.SetCf(r.ChemWtPercent() / r.KRatio());
+  return true;
+}
+
+}  // namespace tavlex

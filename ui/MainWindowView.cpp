@@ -1,0 +1,78 @@
+// Handlers of the view: scales, zoom, cursor and layout.
+// Part of the main window TForm1 (window definition unit Xmca).
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+
+#include "acq/DisplayControl.h"
+#include "display/RoiEdit.h"
+#include "display/ViewNav.h"
+#include "ui/MainWindow.h"
+#include "ui/PaintBox.h"
+
+namespace tavlex {
+namespace {
+
+WindowShow ShowOf(Qt::WindowStates state) {
+  if (state & Qt::WindowMinimized) return WindowShow::Minimized;
+  if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) return WindowShow::Maximized;
+  return WindowShow::Normal;
+}
+
+}  // namespace
+
+void TForm1::PaintBox1MouseDown(Qt::MouseButton button, int x, int) {
+  if (button != Qt::LeftButton) return;
+  AppState& s = State();
+  const int channel = ChannelAtClick(s, x);
+  if (AXFM->currentWidget() == ROISet) {
+    const int roi = RoiOfListIndex(ROINoSelect->currentIndex());
+    if (roi >= 0 && ROILowCh->isChecked()) {
+      EditROILow->setText(QString::number(channel));
+      s.roiTable[roi].low = channel;
+    }
+    if (roi >= 0 && ROIHighCh->isChecked()) {
+      EditROIHigh->setText(QString::number(channel));
+      s.roiTable[roi].high = channel;
+    }
+  }
+  ClickCursor(link_, channel);
+}
+
+void TForm1::Edit1Click() {
+  const WindowShow before = ShowOf(shownState_), now = ShowOf(windowState());
+  shownState_ = windowState();
+  const LayoutChange change = ResizeLayout(State(), *this, before, now);
+  if (change == LayoutChange::None) return;
+  const bool large = change == LayoutChange::Large;
+  PaintBox1->resize(State().paintBox.size());
+  for (const UnderPlotLabel& l : kUnderPlotLabels) {
+    if (auto* label = findChild<QLabel*>(l.name))
+      label->move(large ? l.largeLeft : l.normalLeft, large ? kLabelsTopLarge : kLabelsTopNormal);
+  }
+}
+
+void TForm1::LogDispClick() {
+  LogDisplay(link_);
+}
+
+void TForm1::UpDown1Click(bool next) {
+  StepVfs(link_, next);
+}
+
+void TForm1::AutoVfsClick() {
+  tavlex::AutoVfs(link_);
+}
+
+void TForm1::ExpandClick() {
+  ExpandView(link_);
+}
+
+void TForm1::CompresClick() {
+  CompressView(link_);
+}
+
+}  // namespace tavlex
