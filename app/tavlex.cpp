@@ -1,5 +1,7 @@
 // tavlex: the desktop program for the USB multichannel analyser, and its command line.
 
+#include <QFile>
+#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -32,10 +34,18 @@ int main(int argc, char** argv) {
   if (tavlex::IsCommandLine(argc, argv)) return tavlex::RunCommandLine(argc, argv);
   const std::vector<std::string> args(argv + 1, argv + argc);
   tavlex::cli::AnalyserChoice choice;
+  // A spectrum file to open, as the desktop passes a double-clicked one; after --, every
+  // argument is a file, for names that start with -.
+  std::vector<std::string> files;
+  bool filesOnly = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string error;
-    if (tavlex::cli::ReadAnalyserOption(args, i, choice, error)) {
+    if (filesOnly || (!a.empty() && a[0] != '-')) {
+      files.push_back(a);
+    } else if (a == "--") {
+      filesOnly = true;
+    } else if (tavlex::cli::ReadAnalyserOption(args, i, choice, error)) {
       if (!error.empty()) {
         std::fprintf(stderr, "tavlex: %s (see tavlex --help)\n", error.c_str());
         return 2;
@@ -54,6 +64,19 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  if (files.size() > 1) {
+    std::fprintf(stderr, "tavlex: the window opens one spectrum file (see tavlex --help)\n");
+    return 2;
+  }
+  const QString file = files.empty() ? QString() : QFile::decodeName(files.front().c_str());
+  // The dialog of File -> Read offers only files that are there; a name that is not one is more
+  // likely a mistyped command than a spectrum.
+  if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+    std::fprintf(stderr,
+                 "tavlex: '%s' is neither a command nor a spectrum file (see tavlex --help)\n",
+                 files.front().c_str());
+    return 2;
+  }
   std::string error;
   const std::unique_ptr<tavlex::Driver> driver = tavlex::cli::MakeAnalyserDriver(choice, error);
   if (!driver) {
@@ -66,5 +89,5 @@ int main(int argc, char** argv) {
                  "with xvfb-run, for example: xvfb-run -a ./scripts/run.sh\n");
     return 1;
   }
-  return tavlex::RunWindow(argc, argv, *driver);
+  return tavlex::RunWindow(argc, argv, *driver, file);
 }

@@ -126,6 +126,7 @@ const Command kCommands[] = {
 const char* kOverview =
     "usage: tavlex [--driver=sim|d2xx|ftdi | --simulate]   open the window\n"
     "              [--seed N] [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
+    "              [FILE.dat]                              and read FILE.dat in it\n"
     "       tavlex COMMAND [ARGS...]                        batch work, without a window\n"
     "\n"
     "commands:\n"

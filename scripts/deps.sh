@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when they are missing.
-# Usage: scripts/deps.sh [extra-package ...]
+# Usage: scripts/deps.sh [--packaging] [extra-package ...]
+#   --packaging: also what building and checking the .deb needs (scripts/package.sh)
 set -euo pipefail
+
+packaging=()
+if [ "${1:-}" = --packaging ]; then
+  shift
+  # dpkg-shlibdeps and the library list (file), the icon's PNG sizes, and the checks.
+  packaging=(dpkg-dev file librsvg2-bin lintian desktop-file-utils appstream man-db)
+fi
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -9,6 +17,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libftdi1-dev libusb-1.0-0-dev
   fonts-dejavu-core
+  "${packaging[@]}"
   "$@"
 )
 

@@ -1,6 +1,10 @@
 #include "ui/Application.h"
 
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
+#include <QTimer>
 #include <exception>
 #include <memory>
 
@@ -33,7 +37,22 @@ bool TavlexApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
-int RunWindow(int argc, char** argv, Driver& driver) {
+void ReadGivenFile(TForm1& form, const QString& path) {
+  // File -> Read's own handler runs, so the file is read exactly as the menu reads it (into the
+  // checked memory too); only its dialog's answer is taken from the command line.
+  const QString chosen = QFileInfo(path).absoluteFilePath();
+  form.SetFileChooser([&form, chosen](QFileDialog& dialog) -> std::optional<QString> {
+    if (&dialog == form.OpenDialog1) return chosen;
+    return std::nullopt;
+  });
+  struct AskAgain {
+    TForm1& form;
+    ~AskAgain() { form.SetFileChooser({}); }
+  } askAgain{form};
+  form.Read1->trigger();
+}
+
+int RunWindow(int argc, char** argv, Driver& driver, const QString& spectrumFile) {
   TavlexApplication app(argc, argv);
   SteadyClock clock;
   TForm1 form(driver, clock);
@@ -42,6 +61,10 @@ int RunWindow(int argc, char** argv, Driver& driver) {
   TMcaAbout about(&form);
   form.SetAboutBox(&about);
   form.show();
+  // Read from inside the loop, where an error box has its window and an escaping error is
+  // caught like any handler's.
+  if (!spectrumFile.isEmpty())
+    QTimer::singleShot(0, &form, [&form, spectrumFile] { ReadGivenFile(form, spectrumFile); });
   return app.exec();
 }
 
