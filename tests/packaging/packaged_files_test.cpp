@@ -28,10 +28,12 @@ QMap<QString, QString> ManSections(const QString& roff) {
   QString heading;
   for (QString line : roff.split('\n')) {
     line.remove(QRegularExpression(R"(\\f[BIRP]|\\c|\\&)")).replace("\\-", "-");
-    const QRegularExpressionMatch h = QRegularExpression(R"(^\.S[HS] "?([^"]+)"?$)").match(line);
+    const QRegularExpressionMatch h =
+        QRegularExpression(R"re(^\.S[HS] "?([^"]+)"?$)re").match(line);
     if (h.hasMatch())
       heading = h.captured(1).trimmed();
-    else sections[heading] += line + '\n';
+    else
+      sections[heading] += line + '\n';
   }
   return sections;
 }
@@ -86,7 +88,7 @@ TEST(PackagedFiles, SpectrumMimeTypeIsKnownByTheMakerText) {
     }
   }
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-  EXPECT_EQ(magic.toStdString(), std::string(kCompanyText));
+  EXPECT_EQ(magic.toStdString(), std::string(header::kCompanyText));
   EXPECT_EQ(offset, "0");
   // The desktop entry and the AppStream metadata name the same type.
   EXPECT_TRUE(Source("tavlex.desktop").contains("\nMimeType=" + type + ";\n"))
