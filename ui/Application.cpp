@@ -19,6 +19,8 @@ namespace tavlex {
 TavlexApplication::TavlexApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Tavlex");
   setApplicationVersion(TAVLEX_VERSION);
+  // The installed menu entry's name: a Wayland desktop shows the window with its icon and name.
+  setDesktopFileName(QStringLiteral("tavlex"));
   // One font on every machine, so that the window and its rendered plots look alike.
   QFont font("DejaVu Sans");
   font.setPixelSize(11);

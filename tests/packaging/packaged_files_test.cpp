@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
@@ -94,6 +95,15 @@ TEST(PackagedFiles, SpectrumMimeTypeIsKnownByTheMakerText) {
   EXPECT_TRUE(Source("tavlex.desktop").contains("\nMimeType=" + type + ";\n"))
       << type.toStdString();
   EXPECT_TRUE(Source("org.example.tavlex.metainfo.xml").contains("<mediatype>" + type + "<"));
+}
+
+TEST(PackagedFiles, DesktopEntryIsTheOneTheProgramNames) {
+  // The window announces its menu entry by name (a Wayland desktop takes icon and title from it).
+  const QString entry = Source(QGuiApplication::desktopFileName() + ".desktop");
+  ASSERT_FALSE(entry.isEmpty()) << QGuiApplication::desktopFileName().toStdString();
+  EXPECT_TRUE(entry.contains("\nExec=tavlex %f\n"));
+  const QString icon = entry.section("\nIcon=", 1).section('\n', 0, 0);
+  EXPECT_FALSE(Source(icon + ".svg").isEmpty()) << icon.toStdString();
 }
 
 }  // namespace
