@@ -193,7 +193,9 @@ TEST_F(RecoveryWindowTest, EveryEndOfARunLeavesOneCopyWithTheCountsShown) {
     EXPECT_EQ(w.form->TimerEnabled(), row.acquiringAfter == 1);
     const bool closedInRun = row.end >= End::Exit && row.end <= End::TitleBarRefused;
     EXPECT_EQ(w.closeQuestions, closedInRun || row.end == End::ScanClose ? 1 : 0);
-    if (w.closeQuestions && !s.acquiring) EXPECT_EQ(w.driver.Frames().back(), "$S;");
+    if (w.closeQuestions && !s.acquiring) {
+      EXPECT_EQ(w.driver.Frames().back(), "$S;");
+    }
     EXPECT_TRUE(w.errors.empty());
     const QStringList files = QDir(folder).entryList(QDir::Files);
     EXPECT_EQ(files.size(), row.copies) << files.join(" ").toStdString();
