@@ -15,6 +15,12 @@ void TakeEndTimes(AppState& s);
 // Tell the installed run events, if any, that a run starts or has ended.
 void RunStarted(LinkContext& c, const AcqDate& start, bool scan);
 void RunEnded(LinkContext& c);
+// The status block's display start, end and cursor, inside the spectrum's channels (the end not
+// before the start): what the analyser reports is never taken unchecked.
+struct DisplayPlace {
+  int start = 0, end = 0, cursor = 0;
+};
+DisplayPlace StatusDisplayPlace(const AppState& s);
 // Display start, end and cursor labels, the view range, the scale, and (when `takeCursor`) the
 // cursor, from the status block.
 void TakeDisplayState(LinkContext& c, bool takeCursor = true);

@@ -89,16 +89,27 @@ bool StoppedCounting(LinkContext& c) {
   return rt > 0 && link.stillTicks >= kStillTicksForEnd && now - link.stillSinceUs >= kStillSpanUs;
 }
 
+DisplayPlace StatusDisplayPlace(const AppState& s) {
+  const AcqStatus& st = s.acqStatus;
+  const int last = std::clamp(s.channelSize, 1, kMaxChannels) - 1;
+  DisplayPlace p;
+  p.start = std::clamp<int>(st.DisplayStart(), 0, last);
+  p.end = std::clamp<int>(st.DisplayEnd(), p.start, last);
+  p.cursor = std::clamp<int>(st.Cursor(), 0, last);
+  return p;
+}
+
 // Display state the analyser owns while it runs: range, cursor, scale.
 void TakeDisplayState(LinkContext& c, bool takeCursor) {
   AppState& s = c.s;
   const AcqStatus& st = s.acqStatus;
-  SetNumberText(c.window, Field::Label1, st.DisplayStart(), "ch");
-  s.viewStart = st.DisplayStart();
-  SetNumberText(c.window, Field::Label2, st.DisplayEnd(), "ch");
-  s.viewEnd = st.DisplayEnd();
-  SetNumberText(c.window, Field::Label3, st.Cursor(), "");
-  if (takeCursor) s.cursorChannel = st.Cursor();
+  const DisplayPlace place = StatusDisplayPlace(s);
+  SetNumberText(c.window, Field::Label1, place.start, "ch");
+  s.viewStart = place.start;
+  SetNumberText(c.window, Field::Label2, place.end, "ch");
+  s.viewEnd = place.end;
+  SetNumberText(c.window, Field::Label3, place.cursor, "");
+  if (takeCursor) s.cursorChannel = place.cursor;
   const int vfs = st.VfsIndex();
   if (vfs == 0) {
     s.logScale = 1;
@@ -189,6 +200,7 @@ void SendSetup(LinkContext& c) {
   const bool memory = SendMemorySize(c, 0, s.mcaSetup.memorySize) == 1;
   if (memory) c.health.memorySize = s.mcaSetup.memorySize;
   c.health.setupSent = preset && memory;
+  c.health.scanSetupSent = 0;
 }
 
 void StampStart(AppState& s) {
@@ -290,8 +302,12 @@ void McaTick(LinkContext& c) {
   PaintBox1Paint(s, c.window);
 }
 
-void EndRunOnClose(LinkContext& c) {
-  if (c.s.acquiring == 1) RunEnded(c);
+void StopRunOnClose(LinkContext& c) {
+  if (c.s.acquiring != 1) return;
+  SendStopBriefly(c, 0);
+  c.window.SetTimerEnabled(false);
+  c.s.acquiring = 0;
+  RunEnded(c);
 }
 
 bool Timer1Tick(LinkContext& c) {

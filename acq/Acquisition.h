@@ -29,9 +29,10 @@ void McaTick(LinkContext& c);
 // and its spectrum was read in this tick.
 bool Timer1Tick(LinkContext& c);
 
-// The window closes: a run still under way is neither stopped nor read again (Exit sends
-// nothing), but it ends here for the run events, with the counts shown so far.
-void EndRunOnClose(LinkContext& c);
+// The window closes during a run, as the user agreed: the analyser is asked to stop (briefly,
+// the window is going) and the run ends for the run events with the counts shown so far; nothing
+// is read again.
+void StopRunOnClose(LinkContext& c);
 
 // The SXFM scan mode.
 void SxfmStart(LinkContext& c);

@@ -1,5 +1,6 @@
 #include "acq/DisplayControl.h"
 
+#include "acq/AcqShared.h"
 #include "analysis/Peak.h"
 #include "display/Plot.h"
 #include "display/ViewCommands.h"
@@ -12,8 +13,9 @@ namespace {
 // repaint.
 void ChannelAxisFromAnalyser(LinkContext& c) {
   if (ReadStatus(c, 0) == 1) {
-    c.s.viewStart = c.s.acqStatus.DisplayStart();
-    c.s.viewEnd = c.s.acqStatus.DisplayEnd();
+    const acqshared::DisplayPlace place = acqshared::StatusDisplayPlace(c.s);
+    c.s.viewStart = place.start;
+    c.s.viewEnd = place.end;
   }
   DrawChannelAxis(c.s, c.window);
   PaintBox1Paint(c.s, c.window);

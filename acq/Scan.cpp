@@ -14,14 +14,38 @@ namespace tavlex {
 
 using namespace acqshared;
 
+namespace {
+
+// The scan preset and memory size to the analyser, as the setup's OK sends them; the channel
+// size follows the memory the analyser took.
+void SendScanSetup(LinkContext& c) {
+  AppState& s = c.s;
+  // The scan preset's 100 ms steps are the frame's 0.1 s units.
+  const bool preset = SendPreset(c, 0, s.sxfmSetup.presetTime) == 1;
+  const bool memory = SendMemorySize(c, 0, s.sxfmSetup.memorySize) == 1;
+  if (memory) {
+    s.channelSize = s.sxfmSetup.memorySize;
+    c.health.memorySize = s.sxfmSetup.memorySize;
+  }
+  // The MCA setup is no longer what the analyser holds.
+  c.health.setupSent = 0;
+  c.health.scanSetupSent = preset && memory;
+}
+
+}  // namespace
+
 void SxfmStart(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
-  if (s.deviceCount == 0 && OpenDevice(c, 0) == 1)
-    SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
-  ResetRunHealth(c);
-  // A run still under way is superseded by this one: it ends first.
+  // A run still under way is superseded by this one: it ends first, before the setup changes
+  // the channels it is kept with.
   if (s.acquiring == 1) RunEnded(c);
+  const bool opened = s.deviceCount == 0 && OpenDevice(c, 0) == 1;
+  // Scans run with the scan setup, also when an MCA setup (or none) was the last one sent:
+  // otherwise each scan lasts the MCA preset while its rate and file take the scan's.
+  if (s.deviceOpen == 1 && !c.health.scanSetupSent) SendScanSetup(c);
+  if (opened) SetNumberText(c.window, Field::Edit1, s.deviceCount, "");
+  ResetRunHealth(c);
   RunStarted(c, AcqDateNow(), true);
   SendScanStart(c, 0);
   s.logScale = 1;
@@ -32,7 +56,11 @@ void SxfmStop(LinkContext& c) {
   if (c.s.acquiring != 1) return;
   BeginOperation(c);
   SendStop(c, 0);
-  if (c.s.acquiring == 0) RunEnded(c);
+  if (c.s.acquiring == 0) {
+    // The plot shows the spectrum again, no longer the scans' trace and marker.
+    PaintBox1Paint(c.s, c.window);
+    RunEnded(c);
+  }
 }
 
 void SxfmClear(LinkContext& c) {
@@ -52,11 +80,7 @@ void PrepareSxfmSetup(AppState& s) {
 void ApplySxfmSetup(LinkContext& c) {
   AppState& s = c.s;
   BeginOperation(c);
-  // The scan preset's 100 ms steps are the frame's 0.1 s units.
-  SendPreset(c, 0, s.sxfmSetup.presetTime);
-  if (SendMemorySize(c, 0, s.sxfmSetup.memorySize) == 1) s.channelSize = s.sxfmSetup.memorySize;
-  // The MCA setup is no longer what the analyser holds.
-  c.health.setupSent = 0;
+  SendScanSetup(c);
   c.window.SetTimerInterval(s.sxfmSetup.refreshMs);
   PaintBox1Paint(s, c.window);
 }

@@ -43,4 +43,9 @@ bool ScanStepsValid(int steps) {
   return steps >= kShortestScanSteps && steps <= kLongestScanSteps;
 }
 
+bool RefreshSeesEveryScan(int refreshMs, int presetSteps) {
+  // 100 ms steps, in 64 bits so that the longest preset does not overflow.
+  return static_cast<long long>(refreshMs) < static_cast<long long>(presetSteps) * 100;
+}
+
 }  // namespace tavlex

@@ -26,5 +26,8 @@ bool ScanStepsValid(int steps);
 // The shortest refresh interval the scan loop is run at, in ms: a timer much faster than the
 // link only piles up.
 inline constexpr int kShortestRefreshMs = 10;
+// Whether the scan loop looks often enough to see every scan end: with a refresh as long as a
+// scan or longer, scans finish unseen and are neither counted nor saved.
+bool RefreshSeesEveryScan(int refreshMs, int presetSteps);
 
 }  // namespace tavlex

@@ -39,6 +39,9 @@ struct AppState {
   McaSetup mcaSetup;
   SxfmSetup sxfmSetup;
   int scanCount = 0;
+  // Finished scans are saved as number scanFileBase + scanCount: the highest number of the save
+  // name's files already there when the scans started or were cleared.
+  int scanFileBase = 0;
   // Set when the link failed during an acquisition, so the run is not shown as healthy.
   int linkFailed = 0;
   // The copy every end of a run leaves in the user's data folder.

@@ -14,6 +14,11 @@ int TruncToInt(double v);
 // `deadTimePerEvent` microseconds each. Never below 0, which a saved spectrum would carry.
 int LiveTimeFrom(int realTime, double events, float deadTimePerEvent);
 
+// Live time of a finished scan in 0.1 s: to the nearest step, since a scan lasts only a few
+// steps and truncating loses most of one; at least one step for a scan that counted (a rate
+// over no time would be infinite), never above the real time.
+int ScanLiveTime(int realTime, double events, float deadTimePerEvent);
+
 struct RunTimes {
   int preset = 0, real = 0, live = 0;  // 0.1 s
 };

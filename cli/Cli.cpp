@@ -64,8 +64,9 @@ const Command kCommands[] = {
      "preset ends it and saves the spectrum. OUT.dat is checked before the analyser is opened\n"
      "(its folder exists and is writable; it is not a folder, device or pipe). Ctrl-C, SIGTERM\n"
      "and SIGHUP stop the analyser and still save what was acquired; the exit status is then\n"
-     "130. If the save fails all the same, the spectrum goes to a recovery copy in the user's\n"
-     "data folder (tavlex/recovered), which the message names, and the exit status is 1.\n"
+     "130 (a signal ignored at the start, as under nohup, stays ignored). If the save fails\n"
+     "all the same, the spectrum goes to a recovery copy in the user's data folder\n"
+     "(tavlex/recovered), which the message names, and the exit status is 1.\n"
      "TEXT holds up to 31 Latin-1 characters. --seed chooses the simulated analyser's random\n"
      "sequence; --sim-unplug-after S pulls its cable S seconds into the run, to see (or test)\n"
      "what a lost analyser does: the run ends, what was acquired is saved, the exit status is "
@@ -80,12 +81,14 @@ const Command kCommands[] = {
      "                   [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
      "Opens the analyser, sends the setup as the SXFM SetUp dialog's OK does (memory of two\n"
      "banks, default 2048 channels; scan time, default 1.0 s, in 0.1 s steps; refresh, default\n"
-     "100 ms), clears, starts, and runs the SXFM tab's scan loop until N scans have finished,\n"
-     "then aborts. Each finished scan is saved as PREFIX-0001.dat, PREFIX-0002.dat, ... and\n"
-     "PREFIX.csv gets one line per scan: scan,real_s,events,kcps. Nothing is measured when one\n"
+     "100 ms, shorter than a scan), clears, starts, and runs the SXFM tab's scan loop until N\n"
+     "scans have finished, then aborts. Each finished scan is saved as PREFIX-0001.dat,\n"
+     "PREFIX-0002.dat, ... and PREFIX.csv gets one line per scan: scan,real_s,events,kcps\n"
+     "(the scan's real time and the counts of its spectrum). Nothing is measured when one\n"
      "of these files is already there or cannot be written. Ctrl-C, SIGTERM and SIGHUP abort\n"
-     "the scans and keep those already saved (exit status 130). The last finished scan is\n"
-     "also copied to tavlex/recovered in the user's data folder (the newest 50 are kept).\n"
+     "the scans and keep those already saved (exit status 130); a signal ignored at the start,\n"
+     "as under nohup, stays ignored. The last finished scan is also copied to tavlex/recovered\n"
+     "in the user's data folder (the newest 50 are kept).\n"
      "--sim-link gives the simulated analyser a slow link: LATENCY_MS per exchange and\n"
      "BYTES_PER_S, e.g. --sim-link=1,1000000.\n"},
     {"calibrate", cli::Calibrate,
@@ -204,6 +207,8 @@ int RunCommandLine(int argc, char** argv) {
   const Command* command = Find(name);
   cli::Args args(argv + 2, argv + argc);
   for (const std::string& a : args) {
+    // After "--" every argument is a file, also one named --help.
+    if (a == "--") break;
     if (a == "--help" || a == "-h") {
       std::fputs(command->help, stdout);
       return cli::WithStdout(kExitOk);

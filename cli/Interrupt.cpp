@@ -19,7 +19,12 @@ InterruptHandlers::InterruptHandlers() {
   sigemptyset(&on.sa_mask);
   // Driver calls in progress carry on; the loop looks at the flag every tick.
   on.sa_flags = SA_RESTART;
-  for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &on, &old_[i]);
+  for (int i = 0; i < 3; ++i) {
+    sigaction(kSignals[i], nullptr, &old_[i]);
+    // A signal ignored when the program started stays ignored: under nohup a hang-up is not
+    // the user's wish to stop.
+    if (old_[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &on, nullptr);
+  }
 }
 
 InterruptHandlers::~InterruptHandlers() {

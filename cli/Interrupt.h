@@ -11,6 +11,7 @@ namespace tavlex::cli {
 extern volatile std::sig_atomic_t interrupted;
 
 // SIGINT, SIGTERM and SIGHUP set `interrupted` while one of these lives; restored afterwards.
+// One that was ignored when it was made (nohup) stays ignored.
 class InterruptHandlers {
  public:
   InterruptHandlers();

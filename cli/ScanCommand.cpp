@@ -61,6 +61,10 @@ int Parse(const Args& args, ScanOptions& o) {
       .Files(1, 1, "no PREFIX named", "more than one prefix named");
   if (int status = parser.Parse(args, o.files)) return status;
   if (o.scans == 0) return UsageError("scan", "--scans is required");
+  if (!RefreshSeesEveryScan(o.refreshMs, o.presetSteps))
+    return UsageError("scan", Format("--refresh %d ms is not shorter than a scan of %.1f s; scans "
+                                     "would finish unseen and be lost",
+                                     o.refreshMs, o.presetSteps * 0.1));
   o.prefix = o.files[0];
   return 0;
 }
@@ -84,20 +88,21 @@ int CheckOutputs(const ScanOptions& o) {
   return kExitOk;
 }
 
+// One finished scan as its file has it: its own real time and the counts of its spectrum.
 struct ScanLine {
   int scan;
   double realSeconds;
-  std::int32_t events;
+  long long events;
   double kcps;
 };
 
 bool WriteCsv(const std::string& path, const std::vector<ScanLine>& lines) {
-  SafeWriter out(path);
+  SafeWriter out(path, Existing::Keep);
   if (!out.Open()) return false;
   LineWriter csv(out);
   csv.Line("scan,real_s,events,kcps");
   for (const ScanLine& l : lines)
-    csv.Line("%d,%.2f,%d,%.3f", l.scan, l.realSeconds, l.events, l.kcps);
+    csv.Line("%d,%.2f,%lld,%.3f", l.scan, l.realSeconds, l.events, l.kcps);
   return out.Commit();
 }
 
@@ -145,7 +150,8 @@ int Scan(const Args& args) {
         Complain(ScanFilePath(o.prefix, s.scanCount) + ": " + FileResultReason(saved));
         saveFailed = true;
       }
-      lines.push_back({s.scanCount, s.acqStatus.RealTime10ms() * 0.01, s.acqStatus.Events(),
+      lines.push_back({s.scanCount, FinishedScanTimes(s).real * 0.1,
+                       static_cast<long long>(FinishedScanCounts(s)),
                        static_cast<double>(s.countRate)});
     }
     if (tty) ShowProgress(s, o.scans, false);

@@ -77,6 +77,10 @@ std::string PathProblemReason(PathProblem problem) {
       return "is the file being read; it is not written over";
     case PathProblem::Unreadable:
       return "cannot be opened";
+    case PathProblem::NameTooLong:
+      return "its name is too long";
+    case PathProblem::Taken:
+      return "is already there; it is not written over";
   }
   return {};
 }
@@ -118,6 +122,8 @@ PathProblem CheckOutputPath(std::string_view path, const InputFiles& inputs) {
   if (::stat(target.c_str(), &st) == 0) {
     if (const PathProblem kind = KindProblem(st.st_mode); kind != PathProblem::None) return kind;
     if (inputs.IndexOf(st.st_dev, st.st_ino) >= 0) return PathProblem::SameAsInput;
+  } else if (errno == ENAMETOOLONG) {
+    return PathProblem::NameTooLong;
   }
   // The new file is made in the target's folder and renamed over the target.
   const std::string folder = FolderOf(target);

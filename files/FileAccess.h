@@ -26,6 +26,8 @@ enum class PathProblem {
   IsDevice,           // a character or block device
   SameAsInput,        // the output is a file the command reads
   Unreadable,         // a regular file that cannot be opened (rights, I/O)
+  NameTooLong,        // longer than the file system allows a name or a path
+  Taken,              // a file that must not be replaced is there
 };
 
 // Why a path was refused, for the command line; empty for None.

@@ -110,19 +110,26 @@ std::string Save(const AppState& s, RunCopy& copy) {
   if (copy.stem[0] == '\0') NameRecoveryCopy(copy, AcqDateNow(), copy.scan == 1);
   const std::string folder = RecoveryFolder();
   if (folder.empty()) return Complain("tavlex/recovered", "the user's data folder cannot be made");
-  if (copy.file[0] == '\0' && !ChooseFile(folder, copy))
-    return Complain(folder + "/" + copy.stem, "every numbered name is taken");
-  const std::string path = folder + "/" + copy.file;
-
   SpectrumHeader header = s.currentHeader;
   if (copy.scan == 1)
     header = FinishedScanHeader(s);
   else
     FillHeaderForWrite(s, header);
-  SafeWriter out(path);
-  if (!out.Open()) return Complain(path, PathProblemReason(out.Problem()).c_str());
-  if (!WriteDat(out, header, s.spectrumCounts, s.channelSize))
-    return Complain(path, "the file could not be written whole");
+
+  // The run's first copy takes a free name and never replaces a file that took it meanwhile;
+  // later ends of the same run rewrite their own copy.
+  const bool first = copy.file[0] == '\0';
+  if (first && !ChooseFile(folder, copy))
+    return Complain(folder + "/" + copy.stem, "every numbered name is taken");
+  const std::string path = folder + "/" + copy.file;
+  SafeWriter out(path, first ? Existing::Keep : Existing::Replace);
+  if (!out.Open() || !WriteDat(out, header, s.spectrumCounts, s.channelSize)) {
+    // The next end of the run chooses its name again.
+    if (first) copy.file[0] = '\0';
+    return Complain(path, out.Problem() == PathProblem::None
+                              ? "the file could not be written whole"
+                              : PathProblemReason(out.Problem()).c_str());
+  }
   KeepNewest(folder, copy.file, kRecoveryCopiesKept);
   return path;
 }

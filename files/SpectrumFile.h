@@ -12,10 +12,9 @@
 #include "app/MainWindowPort.h"
 #include "app/RunTimes.h"
 #include "files/FileAccess.h"
+#include "files/SafeWrite.h"
 
 namespace tavlex {
-
-class SafeWriter;
 
 // The checked view for a read: 0, 1, 2 = Mem1, Mem2, Mem3; this value = MCA (no memory copy).
 inline constexpr int kMcaView = -1;
@@ -83,14 +82,19 @@ FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_vie
 // File -> "&Write": the displayed spectrum, replacing the file only once it is written whole.
 FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path);
 // A .dat file of this header and these counts, written as File -> Write writes (a failure shown
-// in the status box as it shows it) without touching the state.
+// in the status box as it shows it) without touching the state. With Existing::Keep a file at
+// that name, even one that appears while this one is written, stays and the write fails.
 FileResult WriteDatFile(MainWindowPort& window, std::string_view path, const SpectrumHeader& header,
-                        const std::int32_t* counts, int channels);
+                        const std::int32_t* counts, int channels,
+                        Existing existing = Existing::Replace);
 // The scans of an SXFM run: PREFIX-0001.dat, PREFIX-0002.dat, ... The prefix is the chosen
 // name without its extension. A file that is already there is never written over: that scan is
 // refused with the write error in the status box. The state is left as it is.
 std::string ScanFilePath(std::string_view prefix, int scanNumber);
 std::string ScanPrefixFromChosen(std::string_view chosen);
+// The highest number N of the PREFIX-N.dat files already there (0 for none), after which a new
+// series under the same name goes on.
+int LastScanFileNumber(std::string_view prefix);
 FileResult SaveFinishedScan(AppState& s, MainWindowPort& window, std::string_view prefix,
                             int scanNumber);
 
@@ -131,8 +135,10 @@ bool WriteDat(SafeWriter& out, const SpectrumHeader& header, const std::int32_t*
               int channels);
 
 // A scan's own times, as its file carries them: the scan preset as preset and real time, and
-// the live time left by the dead time of its counts.
+// the live time left by the dead time of its counts (ScanLiveTime: to the nearest 0.1 s).
 RunTimes FinishedScanTimes(const AppState& s);
+// The counts of the scan just read, summed over its channels.
+std::int64_t FinishedScanCounts(const AppState& s);
 // The header a finished scan is saved with: the displayed one filled as a save fills it, with
 // the scan's own times and the time it was saved.
 SpectrumHeader FinishedScanHeader(const AppState& s);

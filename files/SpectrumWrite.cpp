@@ -71,18 +71,25 @@ FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_vi
 }
 
 FileResult WriteDatFile(MainWindowPort& window, std::string_view path, const SpectrumHeader& header,
-                        const std::int32_t* counts, int channels) {
+                        const std::int32_t* counts, int channels, Existing existing) {
   if (path.size() > static_cast<std::size_t>(kMaxPathLength))
     return ShowFailure(window, FileStatus::PathTooLong, filetext::kPathTooLong);
-  SafeWriter out(path);
+  SafeWriter out(path, existing);
   // Success is silent, so a file that cannot be created must say so.
   if (!out.Open()) {
     FileResult r = ShowFailure(window, FileStatus::CannotOpen, filetext::kWriteError);
     r.problem = out.Problem();
     return r;
   }
-  if (!WriteDat(out, header, counts, channels))
-    return ShowFailure(window, FileStatus::WriteError, filetext::kWriteError);
+  if (!WriteDat(out, header, counts, channels)) {
+    // A name taken while the file was written is a file that could not be made, not a failed
+    // write that kept an old one.
+    const bool taken = out.Problem() == PathProblem::Taken;
+    FileResult r = ShowFailure(window, taken ? FileStatus::CannotOpen : FileStatus::WriteError,
+                               filetext::kWriteError);
+    r.problem = out.Problem();
+    return r;
+  }
   return {};
 }
 

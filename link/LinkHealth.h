@@ -18,6 +18,7 @@ struct LinkHealth {
   // the next frame is preceded by a discard.
   int stale = 0;
   int setupSent = 0;   // the stored setup reached the analyser since it was opened
+  int scanSetupSent = 0;  // the same for the scan setup; either one replaces the other
   int memorySize = 0;  // channels of the last memory size the analyser accepted; 0 = unknown
   // The analyser's real time, to notice a run that it ended by itself.
   std::int32_t lastRealTime10ms = -1;

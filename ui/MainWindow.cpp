@@ -5,12 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -26,6 +27,13 @@
 #include "ui/PaintBox.h"
 
 namespace tavlex {
+namespace {
+
+constexpr const char* kStopRunAndClose =
+    "A run is under way.\nStop it and close the program?\n\n"
+    "The counts measured so far stay in the automatic recovery copy.";
+
+}  // namespace
 
 TForm1::TForm1(Driver& driver, Clock& clock, QWidget* parent)
     : QMainWindow(parent),
@@ -112,8 +120,20 @@ void TForm1::resizeEvent(QResizeEvent* event) {
   if (state_->bitmapsAlive) Guarded(this, [this] { Edit1Click(); })();
 }
 
+bool TForm1::MayClose() {
+  if (closeAgreed_ || state_->acquiring != 1) return true;
+  if (closeQuestion_) return closeQuestion_();
+  return QMessageBox::question(this, windowTitle(), kStopRunAndClose,
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
-  EndRunOnClose(link_);
+  if (!MayClose()) {
+    event->ignore();
+    return;
+  }
+  StopRunOnClose(link_);
   QMainWindow::closeEvent(event);
 }
 
@@ -217,6 +237,8 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::Exit1Click() {
+  if (!MayClose()) return;
+  closeAgreed_ = true;
   // Stop the timer before the bitmaps go, so that no tick can reach them.
   closing_ = true;
   Timer1->stop();

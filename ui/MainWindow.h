@@ -41,6 +41,8 @@ class TMcaAbout;
 using FileChooser = std::function<std::optional<QString>(QFileDialog& dialog)>;
 // Runs a modal dialog (the printer set-up) and gives its result; tests replace it as well.
 using DialogRunner = std::function<int(QDialog& dialog)>;
+// Asks whether the run under way is to be stopped so that the window can close; tests replace it.
+using CloseQuestion = std::function<bool()>;
 
 class TForm1 : public QMainWindow, public MainWindowPort {
   Q_OBJECT
@@ -60,6 +62,7 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
   std::optional<QString> ChooseFile(QFileDialog& dialog);
   void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
+  void SetCloseQuestion(CloseQuestion question) { closeQuestion_ = std::move(question); }
   // The printer "Plot" and "H.Copy" print on, as the printer set-up leaves it.
   QPrinter& Printer();
 
@@ -195,7 +198,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
-  // However the window is closed (Exit or its title bar), a run under way keeps its counts.
+  // However the window is closed (Exit or its title bar), a run under way is only stopped when
+  // the user agrees, and then keeps its counts.
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -208,6 +212,10 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void CreatePanel(QWidget* client);
   void CreatePageControl(QWidget* client);
   void CreateMenus();
+  // Whether the window may close: nothing runs, or the user agreed to stop the run.
+  bool MayClose();
+  // Where the next scan series' files are numbered from.
+  void NumberScanFiles();
   void CreateNonVisual();
   void ConnectHandlers();
   QLabel* LabelFor(Field field) const;
@@ -227,6 +235,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   TMcaAbout* mcaAbout_ = nullptr;
   FileChooser fileChooser_;
   DialogRunner dialogRunner_;
+  CloseQuestion closeQuestion_;
+  bool closeAgreed_ = false;
   std::unique_ptr<QPrinter> printer_;
   bool closing_ = false;
   // The window state the last resize was handled in: a maximize or a restore is a change of it.

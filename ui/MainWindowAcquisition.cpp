@@ -42,7 +42,7 @@ void TForm1::Timer1Timer() {
   // A finished scan is saved when "Save Spectrum Data" named a place; a failed save says so in
   // the status box and the scans go on.
   if (Timer1Tick(link_) && s.sxfmSetup.savePrefix[0] != '\0')
-    SaveFinishedScan(s, *this, s.sxfmSetup.savePrefix, s.scanCount);
+    SaveFinishedScan(s, *this, s.sxfmSetup.savePrefix, s.scanFileBase + s.scanCount);
 }
 
 void TForm1::Button10Click() {
@@ -62,17 +62,24 @@ void TForm1::Button10Click() {
 }
 
 void TForm1::SxfmStartClick() {
+  NumberScanFiles();
   tavlex::SxfmStart(link_);
 }
 
 void TForm1::SxfmStopClick() {
   tavlex::SxfmStop(link_);
-  // Once the scans have stopped, the plot shows the spectrum again.
-  PaintBox1Paint();
 }
 
 void TForm1::SxfmClearClick() {
   tavlex::SxfmClear(link_);
+  NumberScanFiles();
+}
+
+void TForm1::NumberScanFiles() {
+  // A series under a name used before goes on after its files instead of running into them.
+  AppState& s = State();
+  s.scanFileBase =
+      s.sxfmSetup.savePrefix[0] != '\0' ? LastScanFileNumber(s.sxfmSetup.savePrefix) : 0;
 }
 
 void TForm1::Button7Click() {

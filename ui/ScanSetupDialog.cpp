@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -12,6 +13,8 @@
 
 namespace tavlex {
 namespace {
+
+constexpr const char* kRefreshWarning = "Warning ! Refresh >= Scan Time";
 
 int StoredInt(const QLineEdit* edit, bool (*valid)(int), const char* what) {
   const std::string text = edit->text().toStdString();
@@ -81,6 +84,12 @@ void TSXFMSetUp::CreateControls() {
     MapROI[i]->setEnabled(false);
   }
 
+  RefreshWarning = MakeControl<QLabel>(this, "RefreshWarning", kRefreshWarning, 8, 272, 232, 18);
+  QPalette warning = RefreshWarning->palette();
+  warning.setColor(QPalette::WindowText, Qt::red);
+  RefreshWarning->setPalette(warning);
+  RefreshWarning->hide();
+
   OkButton = MakeControl<QPushButton>(this, "OkButton", "OK", 246, 268, 75, 25);
   CancelButton = MakeControl<QPushButton>(this, "CancelButton", "Cancel", 330, 268, 75, 25);
   OkButton->setDefault(true);
@@ -101,6 +110,15 @@ void TSXFMSetUp::FormCreate() {
   chosen_ = setup_.savePrefix;
   SaveRawData->setChecked(!chosen_.empty());
   if (!chosen_.empty()) Edit3->setText(QString::fromLocal8Bit(chosen_.c_str()));
+  ShowRefreshWarning();
+}
+
+void TSXFMSetUp::ShowRefreshWarning() {
+  // Only two numbers can be compared; a text that is none is refused at OK anyway.
+  int steps = 0, ms = 0;
+  const bool numbers = TryStrToInt(SXFMPreSetTime->text().toStdString(), steps) &&
+                       TryStrToInt(DispRefTimer->text().toStdString(), ms);
+  RefreshWarning->setVisible(numbers && !RefreshSeesEveryScan(ms, steps));
 }
 
 void TSXFMSetUp::Store() {
@@ -139,13 +157,11 @@ void TSXFMSetUp::SaveRawDataClick() {
 }
 
 void TSXFMSetUp::SXFMPreSetTimeChange() {
-  int ignored;
-  TryStrToInt(SXFMPreSetTime->text().toStdString(), ignored);
+  ShowRefreshWarning();
 }
 
 void TSXFMSetUp::DispRefTimerChange() {
-  int ignored;
-  TryStrToInt(DispRefTimer->text().toStdString(), ignored);
+  ShowRefreshWarning();
 }
 
 }  // namespace tavlex

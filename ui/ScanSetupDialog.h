@@ -42,6 +42,8 @@ class TSXFMSetUp : public QDialog {
   QCheckBox *ScanSkipOption = nullptr, *SaveRawData = nullptr, *ElementMapON = nullptr;
   QCheckBox* MapROI[8] = {};
   QPushButton *OkButton = nullptr, *CancelButton = nullptr;
+  // Shown while the refresh interval is not shorter than a scan: scans would be missed.
+  QLabel* RefreshWarning = nullptr;
 
  public slots:
   void FormCreate();
@@ -53,6 +55,7 @@ class TSXFMSetUp : public QDialog {
 
  private:
   void CreateControls();
+  void ShowRefreshWarning();
 
   SxfmSetup& setup_;
   ErrorReporter reportError_;

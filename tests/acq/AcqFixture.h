@@ -34,6 +34,11 @@ class AcqWindowTest : public ::testing::Test {
  protected:
   explicit AcqWindowTest(double cps = 1000) : driver(ExactSim(clock, cps)) {
     SetErrorBoxReporter([this](const QString& m) { errors.push_back(m.toStdString()); });
+    // Closing during a run asks; the answer is the test's, and no box is shown.
+    form->SetCloseQuestion([this] {
+      ++closeQuestions;
+      return stopRunAndClose;
+    });
   }
   ~AcqWindowTest() override { SetErrorBoxReporter({}); }
 
@@ -69,6 +74,8 @@ class AcqWindowTest : public ::testing::Test {
   SimDriver driver;
   std::vector<std::string> errors;
   std::unique_ptr<TForm1> form = std::make_unique<TForm1>(driver, clock);
+  int closeQuestions = 0;
+  bool stopRunAndClose = true;
 };
 
 }  // namespace tavlex::test

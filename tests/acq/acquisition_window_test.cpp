@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QRadioButton>
 
+#include "acq/AcqShared.h"
 #include "display/VfsTable.h"
 #include "tests/acq/AcqFixture.h"
 
@@ -152,6 +153,24 @@ TEST_F(AcqWindowTest, DisplayStateComesFromTheStatusBlock) {
   Tick();
   EXPECT_EQ(s().logScale, 1);
   EXPECT_EQ(s().vfsIndex, 5);  // kept for the next linear view
+}
+
+TEST(StatusDisplayTest, TheAnalysersRangeAndCursorAreTakenInsideTheSpectrum) {
+  // Channels; the status block's start, end, cursor; the start, end and cursor taken.
+  const int rows[][7] = {{4096, 1976, 4023, 3000, 1976, 4023, 3000},
+                         {1024, 0, 4095, 2048, 0, 1023, 1023},
+                         {4096, -5, -1, -100, 0, 0, 0},
+                         {512, 100, 50, 7, 100, 100, 7}};
+  auto s = std::make_unique<AppState>();
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r[0] << ": " << r[1] << ".." << r[2] << " @" << r[3]);
+    s->channelSize = r[0];
+    s->acqStatus.SetDisplayStart(static_cast<std::int16_t>(r[1]));
+    s->acqStatus.SetDisplayEnd(static_cast<std::int16_t>(r[2]));
+    s->acqStatus.SetCursor(static_cast<std::int16_t>(r[3]));
+    const acqshared::DisplayPlace p = acqshared::StatusDisplayPlace(*s);
+    EXPECT_EQ((std::vector<int>{p.start, p.end, p.cursor}), (std::vector<int>{r[4], r[5], r[6]}));
+  }
 }
 
 TEST_F(AcqWindowTest, StartStampsTheHeaderAndShowsTheMarker) {

@@ -21,6 +21,8 @@ enum class End {
   Unplug,
   Exit,
   TitleBar,
+  ExitRefused,
+  TitleBarRefused,
   StopThenExit,
   IdleStop,
   ScanAbort,
@@ -38,6 +40,8 @@ class RunWindow : public AcqWindowTest {
  public:
   void TestBody() override {}
   using AcqWindowTest::AdvanceMs;
+  using AcqWindowTest::closeQuestions;
+  using AcqWindowTest::driver;
   using AcqWindowTest::errors;
   using AcqWindowTest::form;
   using AcqWindowTest::Open;
@@ -46,6 +50,7 @@ class RunWindow : public AcqWindowTest {
 
   // MCA: a preset of 10.0 s on 4096 channels. Scans: 512 channels, scans of 1.0 s.
   void Run(End end) {
+    stopRunAndClose = end != End::ExitRefused && end != End::TitleBarRefused;
     Open();
     if (IsScan(end))
       RunScans(end);
@@ -91,10 +96,12 @@ class RunWindow : public AcqWindowTest {
         TickFor(100);
         break;
       case End::Exit:
+      case End::ExitRefused:
         TickFor(2000, 1000);
         form->Exit1->trigger();
         break;
       case End::TitleBar:
+      case End::TitleBarRefused:
         TickFor(2000, 1000);
         form->close();
         break;
@@ -162,15 +169,17 @@ TEST_F(RecoveryWindowTest, EveryEndOfARunLeavesOneCopyWithTheCountsShown) {
       {"Stop after 2.0 s", End::Stop, 1, "mca", 4096, 100, 20, 2000, 0},
       // The last good tick's counts; the tick that found the cable gone read nothing.
       {"cable pulled", End::Unplug, 1, "mca", 4096, 100, 20, 2000, 0},
-      // Exit neither stops nor reads the run: the counts shown are kept.
-      {"Exit during the run", End::Exit, 1, "mca", 4096, 100, 20, 2000, 1},
-      {"title bar closed during the run", End::TitleBar, 1, "mca", 4096, 100, 20, 2000, 1},
+      // Closing asks; once agreed it stops the run without reading it: the counts shown are kept.
+      {"Exit during the run", End::Exit, 1, "mca", 4096, 100, 20, 2000, 0},
+      {"title bar closed during the run", End::TitleBar, 1, "mca", 4096, 100, 20, 2000, 0},
+      {"Exit refused: the run goes on", End::ExitRefused, 0, "", 0, 0, 0, 0, 1},
+      {"title bar refused", End::TitleBarRefused, 0, "", 0, 0, 0, 0, 1},
       {"Stop, then Exit: the run ended once", End::StopThenExit, 1, "mca", 4096, 100, 20, 2000, 0},
       {"Stop with no run", End::IdleStop, 0, "", 0, 0, 0, 0, 0},
       // A scan run keeps its last finished scan, with the scan's own preset and real time.
       {"Abort", End::ScanAbort, 1, "scan", 512, 10, 10, 1000, 0},
       {"cable pulled during scans", End::ScanUnplug, 1, "scan", 512, 10, 10, 1000, 0},
-      {"window closed during scans", End::ScanClose, 1, "scan", 512, 10, 10, 1000, 1},
+      {"window closed during scans", End::ScanClose, 1, "scan", 512, 10, 10, 1000, 0},
       {"Abort before the first scan finished", End::ScanAbortBeforeFirst, 0, "", 0, 0, 0, 0, 0},
   };
   int n = 0;
@@ -181,6 +190,12 @@ TEST_F(RecoveryWindowTest, EveryEndOfARunLeavesOneCopyWithTheCountsShown) {
     w.Run(row.end);
     AppState& s = w.State();
     EXPECT_EQ(s.acquiring, row.acquiringAfter);
+    EXPECT_EQ(w.form->TimerEnabled(), row.acquiringAfter == 1);
+    const bool closedInRun = row.end >= End::Exit && row.end <= End::TitleBarRefused;
+    EXPECT_EQ(w.closeQuestions, closedInRun || row.end == End::ScanClose ? 1 : 0);
+    if (w.closeQuestions && !s.acquiring) {
+      EXPECT_EQ(w.driver.Frames().back(), "$S;");
+    }
     EXPECT_TRUE(w.errors.empty());
     const QStringList files = QDir(folder).entryList(QDir::Files);
     EXPECT_EQ(files.size(), row.copies) << files.join(" ").toStdString();

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "tests/acq/AcqFixture.h"
 #include "ui/ScanSetupDialog.h"
@@ -152,7 +154,8 @@ TEST_F(ScanWindowTest, FinishedScansAreSavedBesideTheChosenNameAndNeverOverwritt
     d.SaveRawData->click();
   });
   EXPECT_EQ(std::string(s().sxfmSetup.savePrefix), dir.filePath("map").toStdString());
-  // A file already there under the second scan's name is left alone.
+  // An earlier series left map-0002.dat: this one goes on after it. A file that appears under
+  // the next scan's name is left alone, and that scan is refused.
   QFile taken(dir.filePath("map-0002.dat"));
   ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
   taken.write("keep");
@@ -160,14 +163,65 @@ TEST_F(ScanWindowTest, FinishedScansAreSavedBesideTheChosenNameAndNeverOverwritt
   std::snprintf(s().dataFileName, sizeof s().dataFileName, "%s", "shown.dat");
   QTest::mouseClick(form->SxfmStart, Qt::LeftButton);
   TickScans(10);
-  EXPECT_EQ(QFileInfo(dir.filePath("map-0001.dat")).size(), 1024 + 4 * 512);
+  EXPECT_EQ(QFileInfo(dir.filePath("map-0003.dat")).size(), 1024 + 4 * 512);
+  taken.copy(dir.filePath("map-0004.dat"));
   TickScans(10);
   EXPECT_EQ(Edit1(), "File Write Error !");
-  EXPECT_EQ(QFileInfo(dir.filePath("map-0002.dat")).size(), 4);
+  EXPECT_EQ(QFileInfo(dir.filePath("map-0004.dat")).size(), 4);
   TickScans(10);
   EXPECT_EQ(s().scanCount, 3);  // the scans went on
-  EXPECT_EQ(QFileInfo(dir.filePath("map-0003.dat")).size(), 1024 + 4 * 512);
+  EXPECT_EQ(QFileInfo(dir.filePath("map-0005.dat")).size(), 1024 + 4 * 512);
+  // A second Start under the same name goes on after the last file.
+  QTest::mouseClick(form->SxfmStop, Qt::LeftButton);
+  QTest::mouseClick(form->SxfmStart, Qt::LeftButton);
+  TickScans(10);
+  EXPECT_EQ(QFileInfo(dir.filePath("map-0006.dat")).size(), 1024 + 4 * 512);
   EXPECT_STREQ(s().dataFileName, "shown.dat");  // the saves did not rename the displayed spectrum
+}
+
+TEST_F(ScanWindowTest, StartSendsTheScanSetupWhenTheAnalyserHoldsAnother) {
+  Open();
+  // Start's frames, channels and scan time (ms): after only an MCA setup of 10 s; after scans
+  // of 0.5 s on 1024 channels and then an MCA setup of 3 s; with the scan setup still held.
+  const std::tuple<std::vector<std::string>, int, int> rows[] = {
+      {{"$P10;", "$M16;", "$X;"}, 2048, 1000},
+      {{"$P5;", "$M8;", "$X;"}, 1024, 500},
+      {{"$X;"}, 1024, 500}};
+  const char* mcaPreset[] = {"10.0", "3.0", nullptr};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const auto& [frames, channels, scanMs] = rows[i];
+    if (i == 1)
+      SxfmSetup([](TSXFMSetUp& d) {
+        d.MemSize1024->setChecked(true);
+        d.SXFMPreSetTime->setText("5");
+      });
+    if (mcaPreset[i]) Setup([&](TXMCA1SetUp& d) { d.PresetRT->setText(mcaPreset[i]); });
+    sim().ClearFrames();
+    QTest::mouseClick(form->SxfmStart, Qt::LeftButton);
+    EXPECT_EQ(Frames(), frames);
+    EXPECT_EQ(s().channelSize, channels);
+    TickScans(scanMs / 100 - 1);
+    EXPECT_EQ(s().scanCount, 0);
+    TickScans(1);
+    EXPECT_EQ(s().scanCount, 1);  // the scan lasted the scan preset
+    QTest::mouseClick(form->SxfmStop, Qt::LeftButton);
+  }
+}
+
+TEST_F(ScanWindowTest, TheDialogWarnsOfARefreshNotShorterThanAScan) {
+  // Preset (100 ms steps), refresh (ms), warned.
+  const std::tuple<const char*, const char*, bool> rows[] = {
+      {"x", "5000", false}, {"10", "999", false}, {"2", "250", true}, {"10", "1000", true}};
+  SxfmSetup([&](TSXFMSetUp& d) {
+    for (const auto& [preset, refresh, warned] : rows) {
+      d.SXFMPreSetTime->setText(preset);
+      d.DispRefTimer->setText(refresh);
+      EXPECT_EQ(d.RefreshWarning->isVisible(), warned) << preset << " / " << refresh;
+    }
+  });
+  EXPECT_TRUE(errors.empty());  // a warning, not a refusal
+  EXPECT_EQ(s().sxfmSetup.refreshMs, 1000);
 }
 
 }  // namespace

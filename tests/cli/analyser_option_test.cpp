@@ -1,12 +1,15 @@
 // The options that choose the analyser, as the window program and the measuring commands read
-// them (--sim-link above all), the driver they make, and the pace of the measuring loops.
+// them (--sim-link above all), the driver they make, the pace of the measuring loops and the
+// signals that end them.
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "cli/Analyser.h"
+#include "cli/Interrupt.h"
 #include "link/SimAnalyser.h"
 
 namespace tavlex::cli {
@@ -123,6 +126,22 @@ TEST(AnalyserOptionTest, LateTicksAreNotMadeUpFor) {
     EXPECT_EQ(
         NextTickAt(t0 + milliseconds(row.lastDueMs), t0 + milliseconds(row.nowMs), row.intervalMs),
         t0 + milliseconds(row.nextMs));
+  }
+}
+
+// Ctrl-C, SIGTERM and SIGHUP ask a measuring command to stop, unless ignored at its start (nohup).
+TEST(AnalyserOptionTest, ASignalIgnoredAtTheStartStaysIgnored) {
+  // Signal, ignored when the command starts, what the handlers note when it comes.
+  const int rows[][3] = {{SIGHUP, 1, 0}, {SIGTERM, 1, 0}, {SIGHUP, 0, SIGHUP}, {SIGINT, 0, SIGINT}};
+  for (const auto& [signal, ignored, noted] : rows) {
+    SCOPED_TRACE(testing::Message() << "signal " << signal << (ignored ? ", ignored" : ""));
+    const auto original = std::signal(signal, ignored ? SIG_IGN : SIG_DFL);
+    {
+      InterruptHandlers handlers;
+      std::raise(signal);  // never with the default in place, which would end the test
+      EXPECT_EQ(interrupted, noted);
+    }
+    EXPECT_EQ(std::signal(signal, original), ignored ? SIG_IGN : SIG_DFL);
   }
 }
 

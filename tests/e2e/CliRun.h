@@ -12,8 +12,11 @@ struct CliResult {
   QString out, err;
 };
 
-inline CliResult RunTavlex(const QStringList& args, int timeoutMs = 60000) {
+// `workDir`: the folder the program runs in; empty = the test's own.
+inline CliResult RunTavlex(const QStringList& args, int timeoutMs = 60000,
+                           const QString& workDir = {}) {
   QProcess p;
+  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("QT_QPA_PLATFORM");  // the command line must not need it
   env.remove("DISPLAY");

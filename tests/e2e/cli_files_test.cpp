@@ -253,6 +253,11 @@ TEST_F(CliFilesTest, HelpAndVersion) {
     EXPECT_EQ(r.exitCode, 0) << c;
     EXPECT_TRUE(r.out.startsWith(QString("usage: tavlex ") + c)) << c;
   }
+  // After "--" a file may be named --help.
+  WriteSample("--help");
+  r = RunTavlex({"info", "--", "--help"}, 60000, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.startsWith("file: --help\nchannels: 1024\n")) << r.out.toStdString();
 }
 
 }  // namespace

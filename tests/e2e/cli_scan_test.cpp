@@ -46,9 +46,12 @@ TEST(CliScanTest, ThreeScansAreSavedAndSummedUpInTheCsv) {
     }
     // About 15 kcps for 0.5 s, and the rate in the summary is these counts over the scan time.
     EXPECT_GT(total, 5000);
+    // Each line is its scan's own: the scan's real time and the counts of its file.
     const QStringList fields = lines[n].split(',');
     ASSERT_EQ(fields.size(), 4);
     EXPECT_EQ(fields[0].toInt(), n);
+    EXPECT_EQ(fields[1], "0.50");
+    EXPECT_EQ(fields[2].toLongLong(), total);
     EXPECT_NEAR(fields[3].toDouble(), total / 0.5 / 1000.0, 0.001);
   }
 }
@@ -72,6 +75,11 @@ TEST(CliScanTest, ASeriesThatWouldWriteOverAFileIsRefusedBeforeMeasuring) {
   EXPECT_EQ(taken.size(), 4);
   const CliResult usage = RunTavlex({"scan", prefix, "--scans", "0", "--simulate"});
   EXPECT_EQ(usage.exitCode, 2);
+  // Scans that end between two looks would be measured and lost.
+  const CliResult slow = RunTavlex(
+      {"scan", prefix, "--scans", "3", "--scan-time", "0.2", "--refresh", "200", "--simulate"});
+  EXPECT_EQ(slow.exitCode, 2);
+  EXPECT_TRUE(slow.err.startsWith("tavlex: scan: --refresh 200 ms is not shorter than a scan"));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// The bytes of a written .dat file, field by field against the format table.
+// The bytes of a written .dat file, field by field against the format table, and the live
+// time a finished scan's file carries.
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "files/SpectrumFile.h"
 #include "tests/files/FileBytes.h"
@@ -101,6 +103,22 @@ TEST_F(DatWriteTest, ReservedBytesOfAReadFileAreWrittenBack) {
        {std::pair{21, 54}, {126, 294}, {326, 494}, {526, 704}, {720, 774}, {838, 1024}})
     EXPECT_EQ(out.mid(from, to - from), in.mid(from, to - from)) << from;
   EXPECT_EQ(out.mid(kCountsAt), in.mid(kCountsAt));
+}
+
+TEST_F(DatWriteTest, AScansLiveTimeIsRoundedToATenthAndNeverZeroOnceItCounted) {
+  // Scan preset (100 ms steps), counts at 1.8 us each, live time (0.1 s).
+  const int rows[][3] = {{1, 730, 1},    {5, 7300, 5}, {10, 25000, 10},
+                         {10, 30000, 9}, {10, 0, 10},  {1, 100000, 1}};
+  s.channelSize = 512;
+  std::fill(s.spectrumCounts, s.spectrumCounts + 512, 0);
+  for (const auto& [preset, counts, live] : rows) {
+    SCOPED_TRACE(testing::Message() << preset << " steps, " << counts << " counts");
+    s.sxfmSetup.presetTime = preset;
+    s.spectrumCounts[0] = counts / 2;
+    s.spectrumCounts[511] = counts - counts / 2;
+    EXPECT_EQ(FinishedScanTimes(s).real, preset);
+    EXPECT_EQ(FinishedScanHeader(s).LiveTime(), live);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "files/FileAccess.h"
 #include "files/SafeWrite.h"
@@ -37,7 +38,9 @@ TEST_F(FileAccessTest, TheWriterReplacesOnlyRegularFilesThatAreNotBeingRead) {
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
   const std::string input = P("input.dat");
   const std::string_view inputs[] = {"unrelated", input};
-  const std::string writtenAt[] = {P("new.txt"), P("old.txt"), P("old.txt")};
+  // The longest name the folder takes is written (its temporary name is cut to fit beside it).
+  const std::string longest(static_cast<std::size_t>(::pathconf(P("").c_str(), _PC_NAME_MAX)), 'n');
+  const std::string writtenAt[] = {P("new.txt"), P("old.txt"), P("old.txt"), P(longest.c_str())};
   const struct {
     std::string target;
     PathProblem problem;
@@ -53,6 +56,9 @@ TEST_F(FileAccessTest, TheWriterReplacesOnlyRegularFilesThatAreNotBeingRead) {
       {P("input-link.dat"), PathProblem::SameAsInput, ""},
       {P("no/such.txt"), PathProblem::NoFolder, ""},
       {P("old.txt/x"), PathProblem::NoFolder, ""},
+      {P(longest.c_str()), PathProblem::None, writtenAt[3]},
+      {P((longest + "n").c_str()), PathProblem::NameTooLong, ""},
+      {P((longest + "n/x").c_str()), PathProblem::NameTooLong, ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.target);
@@ -76,8 +82,28 @@ TEST_F(FileAccessTest, TheWriterReplacesOnlyRegularFilesThatAreNotBeingRead) {
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   // Nothing is left beside the targets, and nothing went into the folder.
   EXPECT_EQ(Entries(), (QStringList{"fifo", "folder", "input-link.dat", "input.dat", "link.txt",
-                                    "new.txt", "old.txt"}));
+                                    "new.txt", QString::fromStdString(longest), "old.txt"}));
+  EXPECT_EQ(PathProblemReason(PathProblem::NameTooLong), "its name is too long");
   EXPECT_EQ(Entries("folder"), QStringList());
+}
+
+TEST_F(FileAccessTest, AWriterThatKeepsExistingFilesNeverReplacesOne) {
+  ASSERT_EQ(::symlink("nowhere", P("link.dat").c_str()), 0);  // a name taken, though dangling
+  // Name; a file appears before Commit; whether the new bytes are put in place.
+  const std::tuple<const char*, bool, bool> rows[] = {
+      {"free.dat", false, true}, {"link.dat", false, false}, {"meanwhile.dat", true, false}};
+  for (const auto& [name, appears, written] : rows) {
+    SCOPED_TRACE(name);
+    SafeWriter out(P(name), Existing::Keep);
+    out.Open();
+    if (appears) WriteAll(dir.filePath(name), "theirs");
+    out.Write("ours", 4);
+    EXPECT_EQ(out.Commit(), written);
+    EXPECT_EQ(out.Problem(), written ? PathProblem::None : PathProblem::Taken);
+  }
+  EXPECT_EQ(ReadAll(dir.filePath("free.dat")) + ReadAll(dir.filePath("meanwhile.dat")),
+            "ourstheirs");
+  EXPECT_EQ(Entries().size(), 3);  // nothing beside them, nothing through the link
 }
 
 TEST_F(FileAccessTest, OnlyARegularFileIsOpenedForReading) {

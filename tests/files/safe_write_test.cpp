@@ -3,15 +3,23 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <csignal>
+#include <vector>
 
 #include "files/SpectrumFile.h"
 #include "tests/files/FileBytes.h"
 
 namespace tavlex {
+
+// The folders this test program has synced to the disk, oldest first (fsync below).
+std::vector<ino_t> syncedFolders;
+
 namespace {
 
 using namespace test;
@@ -101,5 +109,24 @@ TEST_F(SafeWriteTest, ATargetThatCannotBeCreatedIsReported) {
   EXPECT_EQ(Entries(), QStringList{"good.file"});
 }
 
+TEST_F(SafeWriteTest, TheFolderIsPutOnTheDiskOnceTheNewNameIsInIt) {
+  struct stat folder;
+  ASSERT_EQ(::stat(Path(dir.path()).c_str(), &folder), 0);
+  for (auto [name, cmd] : kCommands) {
+    SCOPED_TRACE(name);
+    command = cmd;
+    syncedFolders.clear();
+    ASSERT_TRUE(Write(file).ok());
+    EXPECT_EQ(syncedFolders, std::vector<ino_t>{folder.st_ino});
+  }
+}
+
 }  // namespace
 }  // namespace tavlex
+
+// The fsync calls of this test program: a folder's is noted, and every call goes on to the system.
+extern "C" int fsync(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) tavlex::syncedFolders.push_back(st.st_ino);
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
