@@ -3,15 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +108,8 @@ TEST_F(RoiCalibWindowTest, SwitchingOnStoresSendsAndReports) {
       EXPECT_EQ(s().currentRoi, r.item);
     }
     EXPECT_EQ(Frames(), r.frame ? std::vector<std::string>{r.frame} : std::vector<std::string>{});
+    // A refused switch-on leaves "ON" as it was.
+    EXPECT_EQ(form->ROIOnCheck->isChecked(), r.stored);
     QSignalBlocker quiet(form->ROIOnCheck);
     form->ROIOnCheck->setChecked(false);
   }
@@ -175,15 +181,18 @@ TEST_F(RoiCalibWindowTest, TypedChannelsAreCheckedAtOnceAndStoredOnlyBySwitching
   EXPECT_EQ(s().roiTable[7].defined, 0);
   EXPECT_EQ(s().roiTable[7].low, 0);
 
-  // "L_Ch" and "H_Ch " take the cursor channel and clear themselves.
+  // "L_Ch" and "H_Ch " take the cursor channel at every click, and stay ticked for a click in
+  // the plot.
   s().cursorChannel = 777;
   form->ROILowCh->click();
   EXPECT_EQ(form->EditROILow->text(), "777");
-  EXPECT_FALSE(form->ROILowCh->isChecked());
+  EXPECT_TRUE(form->ROILowCh->isChecked());
   s().cursorChannel = 790;
   form->ROIHighCh->click();
   EXPECT_EQ(form->EditROIHigh->text(), "790");
-  EXPECT_FALSE(form->ROIHighCh->isChecked());
+  form->ROILowCh->click();
+  EXPECT_FALSE(form->ROILowCh->isChecked());
+  EXPECT_EQ(form->EditROILow->text(), "790");
   EXPECT_EQ(s().roiTable[7].low, 0);
 }
 
@@ -242,6 +251,48 @@ TEST_F(RoiCalibWindowTest, ARegionThatIsOnIsShadedAndLabelledInItsColourFromSwit
   FillHeaderForWrite(st);
   EXPECT_EQ(st.currentHeader.RoiLow(12), 100);
   EXPECT_EQ(st.currentHeader.RoiHigh(12), 120);
+}
+
+TEST_F(RoiCalibWindowTest, RegionsOutliveAMemoryAndAFileAndComeBackWhenPicked) {
+  Pick(2);
+  Fill("100", "120", "Fe-Ka");
+  PickColour(kBlue);
+  form->ROIOnCheck->click();
+  Pick(3);
+  Fill("200", "220", "Cu-Ka");
+  PickColour(kYellow);
+  form->ROIOnCheck->click();
+  auto expectRegion = [&](int i, int low, int high, Colour colour) {
+    EXPECT_EQ(s().roiTable[i].low, low) << i;
+    EXPECT_EQ(s().roiTable[i].high, high) << i;
+    EXPECT_EQ(s().roiTable[i].colour, static_cast<std::int32_t>(colour)) << i;
+  };
+  // Mem1's header holds no regions; the analyser's slot gives its own back.
+  s().memHeader[0].SetChannelSize(4096);
+  QTest::mouseClick(form->Mem1Spec, Qt::LeftButton);
+  expectRegion(2, 0, 0, kBlue);
+  for (int twice = 0; twice < 2; ++twice) {
+    QTest::mouseClick(form->McaMem, Qt::LeftButton);
+    expectRegion(2, 100, 120, kBlue);
+    expectRegion(3, 200, 220, kYellow);
+  }
+  // Written and read back, the colours are the list's; ROI #5, never switched on here, comes
+  // with the file and is picked with its bounds and colour.
+  s().roiTable[5].low = 300, s().roiTable[5].high = 310, s().roiTable[5].colour = kYellow;
+  QTemporaryDir dir;
+  const QString path = dir.filePath("regions.dat");
+  form->SetFileChooser([&](QFileDialog&) { return std::optional<QString>(path); });
+  form->Write1->trigger();
+  for (int i : {2, 3, 5}) s().roiTable[i].low = s().roiTable[i].high = s().roiTable[i].colour = 0;
+  form->Read1->trigger();
+  expectRegion(2, 100, 120, kBlue);
+  expectRegion(3, 200, 220, kYellow);
+  Pick(5);
+  EXPECT_EQ(form->EditROILow->text(), "300");
+  EXPECT_EQ(form->EditROIHigh->text(), "310");
+  EXPECT_EQ(SelectedColour(), kYellow);
+  form->ROIOnCheck->click();
+  expectRegion(5, 300, 310, kYellow);
 }
 
 TEST_F(RoiCalibWindowTest, ExecCalibFromTheTabAndTheReadoutAtTheNextCursorMove) {

@@ -156,7 +156,12 @@ TEST_F(ViewWindowTest, AClickMovesTheCursorAndShowsItsEnergy) {
   EXPECT_EQ(Text(Field::Label8), "0.00");  // no calibration: left alone
   EXPECT_EQ(Text(Field::Label9), "keV");
   ClickPlot(118, Qt::RightButton);
-  ClickPlot(5);  // on the scale strip: channel 0, not below
+  // Only the plot's columns take a click: not the scale strip, not the window around PaintBox1.
+  ClickPlot(5);
+  ClickPlot(17);
+  QTest::mouseClick(form->centralWidget(), Qt::LeftButton, {}, QPoint(550, 300));
+  EXPECT_EQ(s().cursorChannel, 800);
+  ClickPlot(18);
   EXPECT_EQ(s().cursorChannel, 0);
   ClickPlot(529);  // the last column: 511 x 8
   EXPECT_EQ(s().cursorChannel, 4088);
@@ -181,31 +186,37 @@ TEST_F(ViewWindowTest, AClickOnTheRoiTabSetsTheSelectedRegionsBounds) {
   Open();
   form->AXFM->setCurrentWidget(form->ROISet);
   form->ROINoSelect->setCurrentIndex(3);
-  {
-    QSignalBlocker quiet(form->ROILowCh);
-    form->ROILowCh->setChecked(true);
+  // Ticking a box takes the cursor channel; it stays ticked until the next click in the plot
+  // has set that bound, then clears.
+  struct Row {
+    QCheckBox* box;
+    QLineEdit* edit;
+    int x, low, high;
+  };
+  const Row rows[] = {{form->ROILowCh, form->EditROILow, 118, 800, 0},
+                      {form->ROIHighCh, form->EditROIHigh, 128, 800, 880}};
+  for (const Row& r : rows) {
+    s().cursorChannel = 50;
+    r.box->click();
+    EXPECT_TRUE(r.box->isChecked());
+    EXPECT_EQ(r.edit->text(), "50");
+    ClickPlot(r.x);
+    EXPECT_FALSE(r.box->isChecked());
+    EXPECT_EQ(r.edit->text(), QString::number(s().cursorChannel));
+    EXPECT_EQ(s().roiTable[3].low, r.low);
+    EXPECT_EQ(s().roiTable[3].high, r.high);
   }
-  ClickPlot(118);
-  EXPECT_EQ(s().roiTable[3].low, 800);
-  EXPECT_EQ(form->EditROILow->text(), "800");
-  EXPECT_EQ(s().roiTable[3].high, 0);
-  EXPECT_EQ(s().cursorChannel, 800);
-  EXPECT_EQ(Frames(), FrameList{"$@C0800;"});  // an analyser is listed: the cursor goes to it
-  {
-    QSignalBlocker quiet(form->ROILowCh);
-    form->ROILowCh->setChecked(false);
-    QSignalBlocker quiet2(form->ROIHighCh);
-    form->ROIHighCh->setChecked(true);
-  }
-  ClickPlot(128);
-  EXPECT_EQ(s().roiTable[3].low, 800);
-  EXPECT_EQ(s().roiTable[3].high, 880);
-  EXPECT_EQ(form->EditROIHigh->text(), "880");
-  // On another tab the boxes do nothing.
-  form->AXFM->setCurrentWidget(form->XMCA);
+  // An analyser is listed: the cursor goes to it.
+  EXPECT_EQ(Frames(), (FrameList{"$@C0800;", "$@C0880;"}));
+  // The next click only moves the cursor; on another tab a ticked box waits.
   ClickPlot(138);
   EXPECT_EQ(s().roiTable[3].high, 880);
-  EXPECT_EQ(s().cursorChannel, 960);
+  form->ROIHighCh->click();
+  form->AXFM->setCurrentWidget(form->XMCA);
+  ClickPlot(148);
+  EXPECT_EQ(s().roiTable[3].high, 880);
+  EXPECT_EQ(s().cursorChannel, 1040);
+  EXPECT_TRUE(form->ROIHighCh->isChecked());
 }
 
 TEST_F(ViewWindowTest, DuringARunTheButtonsSendFramesAndTheAnalyserOwnsTheView) {
