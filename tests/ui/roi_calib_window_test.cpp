@@ -15,8 +15,10 @@
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -396,6 +398,38 @@ TEST_F(RoiCalibWindowTest, ChannelBoxesTakeTheSnappedCentroidOrTheCursor) {
   EXPECT_EQ(form->LowCh->text(), "12a");
   ShowCursorReadout(s(), *form);
   EXPECT_EQ(form->Label8->text(), "    8.05");
+}
+
+TEST_F(RoiCalibWindowTest, ACommandThatSucceedsReplacesAnEarlierErrorMessage) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("s.dat");
+  ASSERT_TRUE(WriteSpectrumFile(s(), *form, file.toStdString()).ok());
+  std::optional<QString> chosen;
+  form->SetFileChooser([&](QFileDialog&) { return chosen; });
+  s().memHeader[0].SetChannelSize(4096);
+  form->LowCh->setText("128"), form->HiCh->setText("640");
+  form->LoEng->setText("1"), form->HiEng->setText("5");
+  auto click = [](QAbstractButton* b) { return [b] { QTest::mouseClick(b, Qt::LeftButton); }; };
+  auto read = [&](std::optional<QString> name) {
+    return [&, name] {
+      chosen = name;
+      form->Read1->trigger();
+    };
+  };
+  const std::tuple<const char*, std::function<void()>, const char*> rows[] = {
+      {"Error ! Energy Calib LowCh", click(form->EngCalib), ""},
+      {"Error ! Mem1 Empty", click(form->Mem1Spec), ""},
+      {"File Write Error !", read(file), ""},
+      {"Error ! MCA Link Lost", click(form->Expand), ""},
+      {"Error ! Energy Calib LowCh", click(form->Mem2Spec), "Error ! Mem2 Empty"},
+      {"File Write Error !", read(std::nullopt), "File Write Error !"},  // cancelled
+      {"$V5;", click(form->Compres), "$V5;"},                            // frames and numbers stay
+  };
+  for (const auto& [before, command, after] : rows) {
+    form->Edit1->setText(before);
+    command();
+    EXPECT_EQ(Edit1(), after) << before;
+  }
 }
 
 }  // namespace
