@@ -115,6 +115,8 @@ bool ScanTick(LinkContext& c) {
 
 void ShowMcaSlot(LinkContext& c) {
   AppState& s = c.s;
+  HoldRegionsInMcaSlot(s);
+  s.shownMemory = kMcaSlotShown;
   s.currentHeader = s.mcaHeader;
   std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", "MCA");
   // A slot whose header holds no channel count keeps the one in effect.

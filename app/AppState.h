@@ -57,6 +57,8 @@ struct AppState {
   char dataFilePath[256] = {};
   char dataFileName[256] = {};
   char memFileName[3][256] = {};
+  // The memory shown (0..2), or -1 while the analyser's slot is.
+  int shownMemory = -1;
 
   // Display
   QImage plotBitmap, plotBackground, plotBlank;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "display/Plot.h"
+#include "display/RoiColours.h"
 
 namespace tavlex {
 
@@ -20,8 +21,21 @@ void RestoreFromHeader(AppState& s, const SpectrumHeader& h) {
   for (int i = 0; i < kRoiCount; ++i) {
     s.roiTable[i].low = h.RoiLow(i);
     s.roiTable[i].high = h.RoiHigh(i);
-    s.roiTable[i].colour = h.RoiColour(i);
+    s.roiTable[i].colour = RoiColourFromHeader(h.RoiColour(i));
   }
+}
+
+void StoreRegions(const AppState& s, SpectrumHeader& h) {
+  for (int i = 0; i < kRoiCount; ++i) {
+    const RoiRecord& r = s.roiTable[i];
+    h.SetRoiLow(i, static_cast<std::int16_t>(r.low));
+    h.SetRoiHigh(i, static_cast<std::int16_t>(r.high));
+    h.SetRoiColour(i, static_cast<std::int16_t>(r.colour));
+  }
+}
+
+void HoldRegionsInMcaSlot(AppState& s) {
+  if (s.shownMemory == kMcaSlotShown) StoreRegions(s, s.mcaHeader);
 }
 
 bool MemoryFilled(const AppState& s, int k) {
@@ -39,6 +53,8 @@ bool ShowMemory(AppState& s, MainWindowPort& window, int k) {
     window.SetText(Field::Edit1, text);
     return false;
   }
+  HoldRegionsInMcaSlot(s);
+  s.shownMemory = k;
   std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", s.memFileName[k]);
   s.currentHeader = s.memHeader[k];
   s.channelSize = s.currentHeader.ChannelSize();

@@ -8,11 +8,21 @@
 namespace tavlex {
 
 inline constexpr int kMemories = 3;
-inline constexpr int kMcaOverlay = 3;  // the overlay of the "MCA" button, after Mem1..Mem3
+inline constexpr int kMcaOverlay = 3;     // the overlay of the "MCA" button, after Mem1..Mem3
+inline constexpr int kMcaSlotShown = -1;  // AppState::shownMemory while no memory is shown
 
 // Times, calibration (unless the header says none is stored) and region bounds and colours
 // from a spectrum's header.
 void RestoreFromHeader(AppState& s, const SpectrumHeader& h);
+
+// The region bounds and colours into a header, each cut to 16 bits (as a spectrum file keeps
+// them).
+void StoreRegions(const AppState& s, SpectrumHeader& h);
+
+// The analyser's slot keeps the regions in force: while it is the slot shown, its header takes
+// the region table, so that a memory looked at in between does not wipe them when "MCA" is
+// chosen again. Runs before either choice.
+void HoldRegionsInMcaSlot(AppState& s);
 
 // Whether memory k has been filled: a never filled memory has an all-zero header.
 bool MemoryFilled(const AppState& s, int k);

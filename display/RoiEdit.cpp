@@ -33,9 +33,17 @@ RoiPick PickRoi(AppState& s, int listIndex, RoiTabFields& fields) {
     s.currentRoi = i;
     return RoiPick::Defined;
   }
+  fields.label.clear();
+  // A region read with a spectrum is recalled with what it brought, so that switching it on
+  // keeps it rather than overwriting it with zeros.
+  if (r.low != 0 || r.high != 0) {
+    fields.low = std::to_string(r.low);
+    fields.high = std::to_string(r.high);
+    fields.colour = static_cast<Colour>(r.colour);
+    return RoiPick::Stored;
+  }
   fields.low = "0";
   fields.high = "0";
-  fields.label.clear();
   fields.colour = kRoiPickColour;
   return RoiPick::Undefined;
 }

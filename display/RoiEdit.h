@@ -8,6 +8,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindowPort.h"
+#include "display/RoiColours.h"
 
 namespace tavlex {
 
@@ -16,9 +17,6 @@ inline constexpr const char* kUnknown = "Error ! ROI # Unknown";
 inline constexpr const char* kLowCh = "Error ! ROI LowCh";
 inline constexpr const char* kHighCh = "Error ! ROI HighCh";
 }  // namespace roitext
-
-// The colour the tab shows for a region that was never switched on.
-inline constexpr Colour kRoiPickColour = 0xFF0000;  // blue
 
 // A channel box's integer: decimal digits with an optional sign, within the 32-bit range.
 // Nothing else is taken, not even blanks; an empty box is not an integer.
@@ -40,6 +38,8 @@ enum class RoiPick {
   None,       // no region addressed: nothing changes
   Defined,    // the region's stored values, and it becomes the current region
   Undefined,  // "0", "0", an empty label and blue; the caller clears "ON"
+  Stored,     // never switched on, but a file or a memory gave it bounds: those, its colour and
+              // an empty label; the caller clears "ON"
 };
 
 // ROINoSelectChange without the widgets.

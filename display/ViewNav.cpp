@@ -101,6 +101,10 @@ ViewRange CompressRange(ViewRange view, int c, int channelSize, int width) {
   return EndAtLast(v, n, channelSize);
 }
 
+bool ClickInPlot(const AppState& s, int x) {
+  return x >= s.plotLeft && x < s.plotLeft + PlotWidth(s);
+}
+
 int ChannelAtClick(const AppState& s, int x) {
   const int w = PlotWidth(s);
   const long long dx = static_cast<long long>(x) - s.plotLeft;

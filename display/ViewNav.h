@@ -34,6 +34,10 @@ inline bool AnalyserOwnsDisplay(const AppState& s) {
   return s.deviceOpen == 1 && s.acquiring == 1;
 }
 
+// Whether a click at x (PaintBox1 coordinates) falls on the plot's columns; one on the scale
+// strip left of them picks no channel.
+bool ClickInPlot(const AppState& s, int x);
+
 // The channel under a click at x (PaintBox1 coordinates), within 0 .. channelSize - 1. While the
 // analyser owns the display its range comes from the status block.
 int ChannelAtClick(const AppState& s, int x);

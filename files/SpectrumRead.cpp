@@ -104,6 +104,9 @@ FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumData& rea
     return r;
   }
   const int found = read.channels;
+  // The file is now what the checked view shows: the analyser's slot keeps the regions it
+  // brings, a memory its own.
+  s.shownMemory = checkedMemory >= 0 && checkedMemory < 3 ? checkedMemory : kMcaSlotShown;
   s.currentHeader = read.header;
   TerminateHeaderTexts(s.currentHeader);
   std::copy_n(read.counts, found, s.spectrumCounts);

@@ -3,6 +3,7 @@
 #include <QtEndian>
 #include <algorithm>
 
+#include "display/Memories.h"
 #include "files/SafeWrite.h"
 #include "files/SpectrumFile.h"
 
@@ -40,11 +41,7 @@ void FillHeaderForWrite(const AppState& s, SpectrumHeader& h) {
     h.SetNoCalibrationMarker(1.0f);
     h.SetCalSlope(0.0f);
   }
-  for (int i = 0; i < kRoiCount; ++i) {
-    h.SetRoiLow(i, static_cast<std::int16_t>(s.roiTable[i].low));
-    h.SetRoiHigh(i, static_cast<std::int16_t>(s.roiTable[i].high));
-    h.SetRoiColour(i, static_cast<std::int16_t>(s.roiTable[i].colour));
-  }
+  StoreRegions(s, h);
   h.SetLiveTime(s.liveTime);
   h.SetRealTime(s.realTime);
   h.SetPresetTime(s.presetTime);

@@ -1,24 +1,13 @@
 #pragma once
-// The toolkit's standard named colours as 0x00BBGGRR values, and conversions for widgets.
+// Colours for widgets: the region colour list (display/RoiColours.h) and conversions.
 
 #include <QColor>
 #include <QStringList>
 
 #include "app/AppState.h"
+#include "display/RoiColours.h"
 
 namespace tavlex {
-
-struct NamedColour {
-  const char* name;
-  Colour value;
-};
-
-inline constexpr NamedColour kStandardColours[] = {
-    {"black", 0x000000},  {"maroon", 0x000080}, {"green", 0x008000},   {"olive", 0x008080},
-    {"navy", 0x800000},   {"purple", 0x800080}, {"teal", 0x808000},    {"gray", 0x808080},
-    {"silver", 0xC0C0C0}, {"red", 0x0000FF},    {"lime", 0x00FF00},    {"yellow", 0x00FFFF},
-    {"blue", 0xFF0000},   {"fuchsia", 0xFF00FF}, {"aqua", 0xFFFF00},   {"white", 0xFFFFFF},
-};
 
 inline QColor ToQColor(Colour c) { return QColor::fromRgb(ToQRgb(c)); }
 

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "acq/Acquisition.h"
+#include "app/StatusBox.h"
 #include "display/StartUp.h"
 #include "files/Recovery.h"
 #include "link/Driver.h"
@@ -63,9 +64,29 @@ TForm1::~TForm1() {
 }
 
 std::optional<QString> TForm1::ChooseFile(QFileDialog& dialog) {
-  if (fileChooser_) return fileChooser_(dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().front();
+  std::optional<QString> chosen;
+  if (fileChooser_)
+    chosen = fileChooser_(dialog);
+  else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    chosen = dialog.selectedFiles().front();
+  if (!chosen) CommandDeclined();
+  return chosen;
+}
+
+template <class F>
+void TForm1::RunCommand(const F& handler) {
+  const bool outermost = commandDepth_ == 0;
+  if (outermost) {
+    statusWrites_ = 0;
+    commandDeclined_ = false;
+  }
+  struct Depth {
+    int& depth;
+    ~Depth() { --depth; }
+  } depth{++commandDepth_};
+  // A handler that throws has failed; the error box says so and the status box stays.
+  handler();
+  if (outermost && statusWrites_ == 0 && !commandDeclined_) ClearStaleError(*this);
 }
 
 QLabel* TForm1::LabelFor(Field field) const {
@@ -91,6 +112,7 @@ QLineEdit* TForm1::EditFor(Field field) const {
 }
 
 void TForm1::SetText(Field field, std::string_view text) {
+  if (field == Field::Edit1 || IsErrorMessage(text)) ++statusWrites_;
   const QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   if (QLabel* l = LabelFor(field)) l->setText(t);
   if (QLineEdit* e = EditFor(field)) e->setText(t);
@@ -152,24 +174,32 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
-  // A press on the window background reaches the plot's handler, measured from the client edge.
-  QWidget* client = centralWidget();
-  const QPoint at = client->mapFrom(this, event->position().toPoint());
-  Guarded(this, [this, event, at] { PaintBox1MouseDown(event->button(), at.x(), at.y()); })();
+  QMainWindow::mousePressEvent(event);
 }
 
 void TForm1::ConnectHandlers() {
-  auto onClick = [this](QAbstractButton* b, void (TForm1::*slot)()) {
+  // Buttons, boxes and menu items are commands (RunCommand); typing in a box, the timer and the
+  // controls that do nothing are not. The standards commands keep their own status texts.
+  auto command = [this](void (TForm1::*slot)()) {
+    return Guarded(this, [this, slot] { RunCommand([this, slot] { (this->*slot)(); }); });
+  };
+  auto onClick = [this, command](QAbstractButton* b, void (TForm1::*slot)()) {
+    connect(b, &QAbstractButton::clicked, this, command(slot));
+  };
+  auto onPlainClick = [this](QAbstractButton* b, void (TForm1::*slot)()) {
     connect(b, &QAbstractButton::clicked, this, Guarded(this, [this, slot] { (this->*slot)(); }));
   };
   // Check boxes report every change of their state, also one made by a handler.
-  auto onToggle = [this](QCheckBox* b, void (TForm1::*slot)()) {
-    connect(b, &QCheckBox::toggled, this, Guarded(this, [this, slot] { (this->*slot)(); }));
+  auto onToggle = [this, command](QCheckBox* b, void (TForm1::*slot)()) {
+    connect(b, &QCheckBox::toggled, this, command(slot));
   };
   auto onChange = [this](QLineEdit* e, void (TForm1::*slot)()) {
     connect(e, &QLineEdit::textChanged, this, Guarded(this, [this, slot] { (this->*slot)(); }));
   };
-  auto onMenu = [this](QAction* a, void (TForm1::*slot)()) {
+  auto onMenu = [this, command](QAction* a, void (TForm1::*slot)()) {
+    connect(a, &QAction::triggered, this, command(slot));
+  };
+  auto onPlainMenu = [this](QAction* a, void (TForm1::*slot)()) {
     connect(a, &QAction::triggered, this, Guarded(this, [this, slot] { (this->*slot)(); }));
   };
 
@@ -199,11 +229,11 @@ void TForm1::ConnectHandlers() {
   onClick(PrintSpec, &TForm1::PrintSpecClick);
   onClick(PlotLpt, &TForm1::PlotLptClick);
   onClick(EngCalib, &TForm1::EngCalibClick);
-  onClick(AddStd, &TForm1::AddStdClick);
-  onClick(EditStd, &TForm1::EditStdClick);
-  onClick(ListStd, &TForm1::ListStdClick);
-  onClick(LoadStd, &TForm1::LoadStdClick);
-  onClick(MLSQfit, &TForm1::MLSQfitClick);
+  onPlainClick(AddStd, &TForm1::AddStdClick);
+  onPlainClick(EditStd, &TForm1::EditStdClick);
+  onPlainClick(ListStd, &TForm1::ListStdClick);
+  onPlainClick(LoadStd, &TForm1::LoadStdClick);
+  onPlainClick(MLSQfit, &TForm1::MLSQfitClick);
   onToggle(ROIOnCheck, &TForm1::ROIOnCheckClick);
   onToggle(ROILowCh, &TForm1::ROILowChClick);
   onToggle(ROIHighCh, &TForm1::ROIHighChClick);
@@ -214,14 +244,15 @@ void TForm1::ConnectHandlers() {
   onChange(LowCh, &TForm1::LowChChange);
   onChange(HiCh, &TForm1::HiChChange);
   connect(ROINoSelect, &QComboBox::activated, this,
-          Guarded(this, [this](int) { ROINoSelectChange(); }));
+          Guarded(this, [this](int) { RunCommand([this] { ROINoSelectChange(); }); }));
   connect(ROIColor, &QComboBox::activated, this, Guarded(this, [this](int) { ROIColorChange(); }));
   connect(UpDown1, &UpDownArrows::clicked, this,
-          Guarded(this, [this](bool next) { UpDown1Click(next); }));
+          Guarded(this, [this](bool next) { RunCommand([this, next] { UpDown1Click(next); }); }));
+  // Only presses on PaintBox1 reach the handler, in its own coordinates; the window background
+  // around it moves nothing.
   connect(PaintBox1, &PaintBoxWidget::mouseDown, this,
           Guarded(this, [this](Qt::MouseButton b, int x, int y) {
-            // PaintBox1 sits at (8, 8) of the client area; the handler takes its own coordinates.
-            PaintBox1MouseDown(b, x, y);
+            RunCommand([this, b, x, y] { PaintBox1MouseDown(b, x, y); });
           }));
   connect(Timer1, &QTimer::timeout, this, Guarded(this, [this] { Timer1Timer(); }));
 
@@ -229,10 +260,10 @@ void TForm1::ConnectHandlers() {
   onMenu(Write2, &TForm1::Write2Click);
   onMenu(Write1, &TForm1::Write1Click);
   onMenu(SetupPrint, &TForm1::SetupPrintClick);
-  onMenu(Exit1, &TForm1::Exit1Click);
-  onMenu(Utility, &TForm1::UtilityClick);
-  onMenu(DefaultVal1, &TForm1::DefaultVal1Click);
-  onMenu(About1, &TForm1::About1Click);
+  onPlainMenu(Exit1, &TForm1::Exit1Click);
+  onPlainMenu(Utility, &TForm1::UtilityClick);
+  onPlainMenu(DefaultVal1, &TForm1::DefaultVal1Click);
+  onPlainMenu(About1, &TForm1::About1Click);
   // "&Option", "&OpenMca" and "&ScanMca" have no handler.
 }
 

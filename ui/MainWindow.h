@@ -65,6 +65,8 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void SetCloseQuestion(CloseQuestion question) { closeQuestion_ = std::move(question); }
   // The printer "Plot" and "H.Copy" print on, as the printer set-up leaves it.
   QPrinter& Printer();
+  // The command under way did nothing (its dialog was cancelled): the status box stays.
+  void CommandDeclined() { commandDeclined_ = true; }
 
   // MainWindowPort
   void SetText(Field field, std::string_view text) override;
@@ -202,6 +204,7 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   // the user agrees, and then keeps its counts.
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // A press on the window background around the plot moves nothing (see ConnectHandlers).
   void mousePressEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -226,6 +229,15 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   // user names. The choice of where is made before `prepare` runs.
   void PrintPage(const std::function<void()>& prepare,
                  const std::function<void(QPainter&, QSize)>& draw);
+
+  // Runs a command's handler. One that ends without writing the status box or an error, and
+  // was not declined, has succeeded: an error message an earlier command left goes. Handlers a
+  // command sets off in turn (a check box it clears) are part of it.
+  template <class F>
+  void RunCommand(const F& handler);
+  int commandDepth_ = 0;
+  int statusWrites_ = 0;
+  bool commandDeclined_ = false;
 
   std::unique_ptr<AppState> state_;
   Driver& driver_;

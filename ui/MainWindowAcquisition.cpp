@@ -57,7 +57,10 @@ void TForm1::Button10Click() {
         this);
     ok = dialog.exec() == QDialog::Accepted && dialog.StoredCleanly();
   }
-  if (!ok) return;
+  if (!ok) {
+    CommandDeclined();
+    return;
+  }
   ApplyMcaSetup(link_);
 }
 
@@ -99,6 +102,7 @@ void TForm1::Button7Click() {
     ok = dialog.exec() == QDialog::Accepted;
   }
   if (!ok) {
+    CommandDeclined();
     // The memory may have come down to 2048 channels, and the region sums with it.
     PaintBox1Paint();
     return;

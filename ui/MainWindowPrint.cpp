@@ -59,10 +59,8 @@ void TForm1::PrintPage(const std::function<void()>& prepare,
 void TForm1::SetupPrintClick() {
   QPrintDialog dialog(&Printer(), this);
   dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
-  if (dialogRunner_)
-    dialogRunner_(dialog);
-  else
-    dialog.exec();
+  const int result = dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
+  if (result != QDialog::Accepted) CommandDeclined();
 }
 
 void TForm1::PlotLptClick() {

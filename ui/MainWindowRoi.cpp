@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "display/RoiEdit.h"
 #include "link/Protocol.h"
@@ -33,8 +34,8 @@ void TForm1::ROINoSelectChange() {
   RoiTabFields fields;
   const RoiPick pick = PickRoi(*state_, ROINoSelect->currentIndex(), fields);
   if (pick == RoiPick::None) return;
-  // Clearing "ON" switches the picked, undefined region off through ROIOnCheckClick.
-  if (pick == RoiPick::Undefined) ROIOnCheck->setChecked(false);
+  // Clearing "ON" switches the picked region, never switched on, off through ROIOnCheckClick.
+  if (pick != RoiPick::Defined) ROIOnCheck->setChecked(false);
   EditROILow->setText(QString::fromStdString(fields.low));
   EditROIHigh->setText(QString::fromStdString(fields.high));
   Element->setText(QString::fromLatin1(fields.label.data(), qsizetype(fields.label.size())));
@@ -50,7 +51,12 @@ void TForm1::ROIOnCheckClick() {
   const std::string low = Latin1(EditROILow), high = Latin1(EditROIHigh), label = Latin1(Element);
   const RoiTabInput in{listIndex, low, high, label, ROIColor->currentData().toUInt()};
   const int roi = SwitchRoiOnFromTab(*state_, *this, in);
-  if (roi < 0) return;
+  if (roi < 0) {
+    // Nothing was switched on: the box goes back as it was, without switching anything off.
+    QSignalBlocker quiet(ROIOnCheck);
+    ROIOnCheck->setChecked(false);
+    return;
+  }
   if (HasHardwareWindow(roi)) {
     // The analyser's hardware window; a refusal, or no analyser, is not reported.
     BeginOperation(link_);
@@ -63,16 +69,14 @@ void TForm1::ROIOnCheckClick() {
 // A new colour takes effect only when the region is switched on.
 void TForm1::ROIColorChange() {}
 
-// The box acts as a button: it takes the cursor channel and clears itself, which runs this
-// handler once more with the same result.
+// A click on the box takes the cursor channel. Ticked, the box then waits for the next click in
+// the plot, which takes the bound there and clears it (PaintBox1MouseDown).
 void TForm1::ROILowChClick() {
   EditROILow->setText(QString::number(state_->cursorChannel));
-  ROILowCh->setChecked(false);
 }
 
 void TForm1::ROIHighChClick() {
   EditROIHigh->setText(QString::number(state_->cursorChannel));
-  ROIHighCh->setChecked(false);
 }
 
 void TForm1::EditROILowChange() {

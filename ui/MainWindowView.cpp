@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 #include "acq/DisplayControl.h"
@@ -25,18 +26,23 @@ WindowShow ShowOf(Qt::WindowStates state) {
 }  // namespace
 
 void TForm1::PaintBox1MouseDown(Qt::MouseButton button, int x, int) {
-  if (button != Qt::LeftButton) return;
   AppState& s = State();
+  if (button != Qt::LeftButton || !ClickInPlot(s, x)) return;
   const int channel = ChannelAtClick(s, x);
   if (AXFM->currentWidget() == ROISet) {
     const int roi = RoiOfListIndex(ROINoSelect->currentIndex());
+    // A ticked "L_Ch" or "H_Ch " waits for this click: the bound is taken and the box clears,
+    // quietly, or its handler would take the cursor channel the click is about to replace.
+    const QSignalBlocker quietLow(ROILowCh), quietHigh(ROIHighCh);
     if (roi >= 0 && ROILowCh->isChecked()) {
       EditROILow->setText(QString::number(channel));
       s.roiTable[roi].low = channel;
+      ROILowCh->setChecked(false);
     }
     if (roi >= 0 && ROIHighCh->isChecked()) {
       EditROIHigh->setText(QString::number(channel));
       s.roiTable[roi].high = channel;
+      ROIHighCh->setChecked(false);
     }
   }
   ClickCursor(link_, channel);

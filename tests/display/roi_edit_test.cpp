@@ -1,8 +1,10 @@
-// The integer rule of the ROI tab's channel boxes, and the regions with a hardware window.
+// The integer rule of the ROI tab's channel boxes, the regions with a hardware window, and the
+// colours a header gives back.
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 
 #include "display/RoiEdit.h"
 
@@ -42,6 +44,16 @@ TEST(RoiChannelTest, AChannelBoxHoldsASignedDecimalWithin32Bits) {
   for (int i = -1; i <= 16; ++i) EXPECT_EQ(HasHardwareWindow(i), i >= 1 && i <= 4) << i;
   EXPECT_EQ(RoiOfListIndex(15), 15);
   EXPECT_EQ(RoiOfListIndex(16), -1);  // the list's empty 17th item
+}
+
+TEST(RoiColourTest, AHeadersSixteenBitsReadBackAsTheListColourWritten) {
+  // Of two list colours sharing their low 16 bits, blue goes first, then the list's order.
+  const std::pair<Colour, std::int32_t> rows[] = {
+      {0xFF0000, 0xFF0000}, {0x000000, 0xFF0000}, {0x00FFFF, 0x00FFFF}, {0xFFFFFF, 0x00FFFF},
+      {0x00FF00, 0x00FF00}, {0x008000, 0x008000}, {0x0000FF, 0x0000FF}, {0xC0C0C0, 0xC0C0C0},
+      {0x001234, 0x1234},   {0x00FFFE, -2}};  // no list colour: sign-extended
+  for (const auto& [written, read] : rows)
+    EXPECT_EQ(RoiColourFromHeader(static_cast<std::int16_t>(written)), read) << written;
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(DatReadTest, AFileRestoresTheStateAndShowsTheWholeSpectrum) {
   EXPECT_EQ(s.calOffset, -0.3f);
   EXPECT_EQ(s.roiTable[1].low, -5);
   EXPECT_EQ(s.roiTable[1].high, -32768);
-  EXPECT_EQ(s.roiTable[1].colour, -1);
+  EXPECT_EQ(s.roiTable[1].colour, 0x00FFFF);  // the list's yellow, not white
   EXPECT_EQ(s.roiTable[2].colour, 0xFF);
   EXPECT_EQ(s.roiTable[1].shown, 1);
   EXPECT_STREQ(s.roiTable[1].label, "Xx-NN");
@@ -229,8 +229,8 @@ TEST_F(DatReadTest, WrittenAndReadBackTheSpectrumIsTheSame) {
   EXPECT_EQ(back.s->calOffset, -0.042f);
   EXPECT_EQ(back.s->roiTable[4].low, 10);
   EXPECT_EQ(back.s->roiTable[4].high, 30);
-  EXPECT_EQ(back.s->roiTable[4].colour, -1);
-  EXPECT_EQ(back.s->roiTable[5].colour, 0);
+  EXPECT_EQ(back.s->roiTable[4].colour, 0x00FFFF);
+  EXPECT_EQ(back.s->roiTable[5].colour, 0xFF0000);
   EXPECT_EQ(back.s->cursorChannel, 128);
   EXPECT_EQ(back.s->viewEnd, 255);
 }

@@ -3,16 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "display/PlotCanvas.h"
@@ -104,6 +111,8 @@ TEST_F(RoiCalibWindowTest, SwitchingOnStoresSendsAndReports) {
       EXPECT_EQ(s().currentRoi, r.item);
     }
     EXPECT_EQ(Frames(), r.frame ? std::vector<std::string>{r.frame} : std::vector<std::string>{});
+    // A refused switch-on leaves "ON" as it was.
+    EXPECT_EQ(form->ROIOnCheck->isChecked(), r.stored);
     QSignalBlocker quiet(form->ROIOnCheck);
     form->ROIOnCheck->setChecked(false);
   }
@@ -175,15 +184,18 @@ TEST_F(RoiCalibWindowTest, TypedChannelsAreCheckedAtOnceAndStoredOnlyBySwitching
   EXPECT_EQ(s().roiTable[7].defined, 0);
   EXPECT_EQ(s().roiTable[7].low, 0);
 
-  // "L_Ch" and "H_Ch " take the cursor channel and clear themselves.
+  // "L_Ch" and "H_Ch " take the cursor channel at every click, and stay ticked for a click in
+  // the plot.
   s().cursorChannel = 777;
   form->ROILowCh->click();
   EXPECT_EQ(form->EditROILow->text(), "777");
-  EXPECT_FALSE(form->ROILowCh->isChecked());
+  EXPECT_TRUE(form->ROILowCh->isChecked());
   s().cursorChannel = 790;
   form->ROIHighCh->click();
   EXPECT_EQ(form->EditROIHigh->text(), "790");
-  EXPECT_FALSE(form->ROIHighCh->isChecked());
+  form->ROILowCh->click();
+  EXPECT_FALSE(form->ROILowCh->isChecked());
+  EXPECT_EQ(form->EditROILow->text(), "790");
   EXPECT_EQ(s().roiTable[7].low, 0);
 }
 
@@ -242,6 +254,40 @@ TEST_F(RoiCalibWindowTest, ARegionThatIsOnIsShadedAndLabelledInItsColourFromSwit
   FillHeaderForWrite(st);
   EXPECT_EQ(st.currentHeader.RoiLow(12), 100);
   EXPECT_EQ(st.currentHeader.RoiHigh(12), 120);
+}
+
+TEST_F(RoiCalibWindowTest, RegionsOutliveAMemoryAndAFileAndComeBackWhenPicked) {
+  const std::pair<const char*, Colour> regions[] = {{"100", kBlue}, {"200", kYellow}};
+  for (int i : {2, 3}) {
+    Pick(i);
+    Fill(regions[i - 2].first, "220", "Fe-Ka");
+    PickColour(regions[i - 2].second);
+    form->ROIOnCheck->click();
+  }
+  auto expectRegion = [&](int i, int low, int high, Colour colour) {
+    EXPECT_EQ(s().roiTable[i].low, low) << i;
+    EXPECT_EQ(s().roiTable[i].high, high) << i;
+    EXPECT_EQ(s().roiTable[i].colour, static_cast<std::int32_t>(colour)) << i;
+  };
+  // Mem1 holds no regions; "MCA" gives the analyser's slot its own back.
+  s().memHeader[0].SetChannelSize(4096);
+  QTest::mouseClick(form->Mem1Spec, Qt::LeftButton);
+  QTest::mouseClick(form->McaMem, Qt::LeftButton);
+  expectRegion(2, 100, 220, kBlue);
+  // Written and read back, the colours are the list's; ROI #5, never switched on here, comes
+  // with the file and is picked with its bounds.
+  s().roiTable[5].low = 300, s().roiTable[5].high = 310, s().roiTable[5].colour = kYellow;
+  QTemporaryDir dir;
+  form->SetFileChooser([&](QFileDialog&) { return std::optional(dir.filePath("r.dat")); });
+  form->Write1->trigger();
+  for (int i : {2, 3, 5}) s().roiTable[i].low = s().roiTable[i].colour = 0;
+  form->Read1->trigger();
+  expectRegion(2, 100, 220, kBlue);
+  expectRegion(3, 200, 220, kYellow);
+  Pick(5);
+  EXPECT_EQ(form->EditROILow->text() + form->EditROIHigh->text(), "300310");
+  form->ROIOnCheck->click();
+  expectRegion(5, 300, 310, kYellow);
 }
 
 TEST_F(RoiCalibWindowTest, ExecCalibFromTheTabAndTheReadoutAtTheNextCursorMove) {
@@ -352,6 +398,38 @@ TEST_F(RoiCalibWindowTest, ChannelBoxesTakeTheSnappedCentroidOrTheCursor) {
   EXPECT_EQ(form->LowCh->text(), "12a");
   ShowCursorReadout(s(), *form);
   EXPECT_EQ(form->Label8->text(), "    8.05");
+}
+
+TEST_F(RoiCalibWindowTest, ACommandThatSucceedsReplacesAnEarlierErrorMessage) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("s.dat");
+  ASSERT_TRUE(WriteSpectrumFile(s(), *form, file.toStdString()).ok());
+  std::optional<QString> chosen;
+  form->SetFileChooser([&](QFileDialog&) { return chosen; });
+  s().memHeader[0].SetChannelSize(4096);
+  form->LowCh->setText("128"), form->HiCh->setText("640");
+  form->LoEng->setText("1"), form->HiEng->setText("5");
+  auto click = [](QAbstractButton* b) { return [b] { QTest::mouseClick(b, Qt::LeftButton); }; };
+  auto read = [&](std::optional<QString> name) {
+    return [&, name] {
+      chosen = name;
+      form->Read1->trigger();
+    };
+  };
+  const std::tuple<const char*, std::function<void()>, const char*> rows[] = {
+      {"Error ! Energy Calib LowCh", click(form->EngCalib), ""},
+      {"Error ! Mem1 Empty", click(form->Mem1Spec), ""},
+      {"File Write Error !", read(file), ""},
+      {"Error ! MCA Link Lost", click(form->Expand), ""},
+      {"Error ! Energy Calib LowCh", click(form->Mem2Spec), "Error ! Mem2 Empty"},
+      {"File Write Error !", read(std::nullopt), "File Write Error !"},  // cancelled
+      {"$V5;", click(form->Compres), "$V5;"},                            // frames and numbers stay
+  };
+  for (const auto& [before, command, after] : rows) {
+    form->Edit1->setText(before);
+    command();
+    EXPECT_EQ(Edit1(), after) << before;
+  }
 }
 
 }  // namespace

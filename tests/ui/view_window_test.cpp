@@ -156,7 +156,12 @@ TEST_F(ViewWindowTest, AClickMovesTheCursorAndShowsItsEnergy) {
   EXPECT_EQ(Text(Field::Label8), "0.00");  // no calibration: left alone
   EXPECT_EQ(Text(Field::Label9), "keV");
   ClickPlot(118, Qt::RightButton);
-  ClickPlot(5);  // on the scale strip: channel 0, not below
+  // Only the plot's columns take a click: not the scale strip, not the window around PaintBox1.
+  ClickPlot(5);
+  ClickPlot(17);
+  QTest::mouseClick(form->centralWidget(), Qt::LeftButton, {}, QPoint(550, 300));
+  EXPECT_EQ(s().cursorChannel, 800);
+  ClickPlot(18);
   EXPECT_EQ(s().cursorChannel, 0);
   ClickPlot(529);  // the last column: 511 x 8
   EXPECT_EQ(s().cursorChannel, 4088);
@@ -181,23 +186,20 @@ TEST_F(ViewWindowTest, AClickOnTheRoiTabSetsTheSelectedRegionsBounds) {
   Open();
   form->AXFM->setCurrentWidget(form->ROISet);
   form->ROINoSelect->setCurrentIndex(3);
-  {
-    QSignalBlocker quiet(form->ROILowCh);
-    form->ROILowCh->setChecked(true);
-  }
+  // A click on the box takes the cursor channel; the box stays ticked until a click in the plot
+  // has set the bound, then clears.
+  form->ROILowCh->click();
+  EXPECT_EQ(form->EditROILow->text(), "2048");
   ClickPlot(118);
+  EXPECT_FALSE(form->ROILowCh->isChecked());
   EXPECT_EQ(s().roiTable[3].low, 800);
   EXPECT_EQ(form->EditROILow->text(), "800");
   EXPECT_EQ(s().roiTable[3].high, 0);
   EXPECT_EQ(s().cursorChannel, 800);
   EXPECT_EQ(Frames(), FrameList{"$@C0800;"});  // an analyser is listed: the cursor goes to it
-  {
-    QSignalBlocker quiet(form->ROILowCh);
-    form->ROILowCh->setChecked(false);
-    QSignalBlocker quiet2(form->ROIHighCh);
-    form->ROIHighCh->setChecked(true);
-  }
+  form->ROIHighCh->click();
   ClickPlot(128);
+  EXPECT_FALSE(form->ROIHighCh->isChecked());
   EXPECT_EQ(s().roiTable[3].low, 800);
   EXPECT_EQ(s().roiTable[3].high, 880);
   EXPECT_EQ(form->EditROIHigh->text(), "880");
