@@ -60,7 +60,6 @@ void TEditStd::CreateRow(int slot) {
   };
   StdKratio[slot] = edit("Std" + row + "Kratio", 80, 137);
   StdWtper[slot] = edit("Std" + row + "Wtper", 224, 73);
-  StdWtper[slot]->setPlaceholderText("fit first");
   StdCf[slot] = edit("Std" + row + "Cf", 304, 73);
   StdFileName[slot] = edit("Std" + row + "FileName", 384, 113);
 }
@@ -72,7 +71,7 @@ void TEditStd::CreatePanel() {
   InitRef = MakeControl<QPushButton>(Panel1, "InitRef", "Initialize", 10, 8, 75, 25);
   UpDateRef = MakeControl<QPushButton>(Panel1, "UpDateRef", "Up Date", 10, 40, 75, 25);
   SaveRef = MakeControl<QPushButton>(Panel1, "SaveRef", "Save Table", 10, 72, 75, 25);
-  SaveResult = MakeControl<QLabel>(Panel1, "SaveResult", QString(), 10, 99, 85, 34);
+  SaveResult = MakeControl<QLabel>(Panel1, "SaveResult", QString(), 10, 99, 70, 34);
   SaveResult->setWordWrap(true);
   WtperON = MakeControl<QCheckBox>(Panel1, "WtperON", "wt% Disp.", 10, 136, 80, 17);
   XrayHV = MakeLabel(Panel1, "XrayHV", "XrayHV", 10, 160);
@@ -113,6 +112,7 @@ void TEditStd::FormCreate() {
     StdNo[slot]->setChecked(r.FitOn() == 1);
     // Typing is refused, visibly, until a fit has given the slot a K-ratio.
     StdWtper[slot]->setEnabled(TakesWtPercent(r));
+    StdWtper[slot]->setPlaceholderText(TakesWtPercent(r) ? "" : "fit first");
     if (r.IsEmptySlot()) continue;
     StdNo[slot]->setText(Latin1(r.ElementName()));
     StdFileName[slot]->setText(Latin1(r.SpecFileName()));

@@ -63,6 +63,7 @@ TEST(EditorTest, FeRowInBothDisplays) {
   EXPECT_EQ(d.StdKratio[1]->text(), "    40.00  +/-    0.600");
   EXPECT_EQ(d.StdWtper[1]->text(), "");  // the stored weight per cent is never shown
   EXPECT_TRUE(d.StdWtper[1]->isEnabled());
+  EXPECT_EQ(d.StdWtper[1]->placeholderText(), "");
   QTest::mouseClick(d.WtperON, Qt::LeftButton);
   EXPECT_EQ(d.Kratio->text(), "Wt %");
   EXPECT_EQ(d.StdKratio[1]->text(), "   100.00  +/-    1.500");
