@@ -1,7 +1,7 @@
 // tavlex fit: a spectrum file read as File -> Read does, a standards table loaded as Load Std
 // does, and the spectrum fitted as MLSQ Fit does; the K-ratios as the standards editor shows them.
 
-#include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -53,6 +53,27 @@ bool LoadFailed(const TDmSMTX& dm, int n, const std::string& table) {
   return false;
 }
 
+std::string FitReason(FitStatus status, const TDmSMTX& dm) {
+  const int k = std::max(dm.FaultStandard(), 0);
+  const std::string slot = "the standard in slot " + std::to_string(dm.activeSlot[k]);
+  switch (status) {
+    case FitStatus::Singular:
+      return "fit: the standards can't be told apart (singular fit): two alike, or one without "
+             "signal in its range";
+    case FitStatus::SampleNegative:
+      return "fit: the sample holds negative counts";
+    case FitStatus::ChannelMismatch:
+      return "fit: the sample has " + std::to_string(dm.sampleChannels) + " channels, " + slot +
+             " " + std::to_string(dm.referenceChannels[k]);
+    case FitStatus::RangePastSample:
+      return "fit: the range of " + slot + " ends at channel " +
+             std::to_string(dm.activeStandards[k].RoiHigh()) + ", past the sample's " +
+             std::to_string(dm.sampleChannels) + " channels";
+    default:
+      return "fit: " + FitMessage(status, dm);
+  }
+}
+
 void Print(const TDmSMTX& dm, bool json) {
   std::vector<std::string> standards;
   for (int k = 0; k < dm.activeCount; ++k) {
@@ -64,12 +85,12 @@ void Print(const TDmSMTX& dm, bool json) {
                               .Text("element", r.ElementName(), Bytes::Latin1)
                               .Number("k_ratio", r.KRatio())
                               .Number("k_ratio_error", r.KRatioError())
+                              .Number("k_ratio_error_total", dm.fitErrorsTotal[k])
                               .Number("wt_percent", WtPercent(r))
                               .Done());
     } else {
-      const QString element = QString::fromLatin1(r.ElementName().data(),
-                                                  static_cast<qsizetype>(r.ElementName().size()));
-      std::printf("%2d  %-7s %s  %9.2f\n", slot, element.toLocal8Bit().constData(),
+      // A label's control characters escaped as info escapes them: one standard, one line.
+      std::printf("%2d  %-7s %s  %9.2f\n", slot, LineText(r.ElementName(), Bytes::Latin1).c_str(),
                   KRatioText(r, false).c_str(), WtPercent(r));
     }
   }
@@ -91,16 +112,12 @@ int Fit(const Args& args) {
   if (LoadFailed(*dm, n, table)) return kExitFailure;
   ApplyLoadedStandards(s, session.Window(), *dm, n);
   const FitStatus status = FitDisplayedSpectrum(s, session.Window(), *dm);
-  if (status == FitStatus::Singular) {
-    Complain(
-        "fit: the standards can't be told apart (singular fit): two alike, or one without "
-        "signal in its range");
-    return kExitFailure;
-  }
   if (status != FitStatus::Fitted) {
-    Complain(std::string("fit: ") + FitMessage(status));
+    Complain(FitReason(status, *dm));
     return kExitFailure;
   }
+  if (!dm->LiveTimesUsed())
+    Complain("fit: a live time is 0 in the sample or a standard: counts compared, not rates");
   Print(*dm, o.json);
   return kExitOk;
 }

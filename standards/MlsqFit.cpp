@@ -33,7 +33,7 @@ void TDmSMTX::BuildNormalEquations(int m, const int* lo, const int* hi) {
     double sum = 0.0;
     for (int j = lo[k]; j < hi[k]; ++j)
       sum += referenceSpectra[k][j] * sampleFiltered[j] / Variance(j);
-    rightHandSide[k] = sum;
+    rightHandSide[k] = referenceScale[k] * sum;
   }
   for (int k = 0; k < m; ++k)
     for (int l = 0; l < 2 * m; ++l) normalMatrix[k][l] = 0.0;
@@ -44,7 +44,7 @@ void TDmSMTX::BuildNormalEquations(int m, const int* lo, const int* hi) {
       double sum = 0.0;
       for (int j = from; j < to; ++j)
         sum += referenceSpectra[k][j] * referenceSpectra[l][j] / Variance(j);
-      normalMatrix[k][l] = sum;
+      normalMatrix[k][l] = referenceScale[k] * referenceScale[l] * sum;
     }
   }
   for (int k = 0; k < m - 1; ++k)
@@ -76,14 +76,43 @@ bool TDmSMTX::InvertNormalMatrix(int m) {
   return true;
 }
 
+// Faults of the sample, then of a standard against it, before anything is summed.
+FitStatus TDmSMTX::CheckSample(int channels, int m) {
+  if (std::any_of(sampleCounts, sampleCounts + channels, [](std::int32_t c) { return c < 0; }))
+    return FitStatus::SampleNegative;
+  for (int k = 0; k < m; ++k) {
+    faultStandard_ = k;
+    // Channel j of the sample is compared with channel j of each standard: same channels only.
+    if (referenceChannels[k] != channels) return FitStatus::ChannelMismatch;
+    if (activeStandards[k].RoiHigh() > channels) return FitStatus::RangePastSample;
+  }
+  faultStandard_ = -1;
+  return FitStatus::Fitted;
+}
+
+// The fit compares count rates: each standard counts as measured for the sample's live time.
+void TDmSMTX::ScaleByLiveTime(int m) {
+  liveTimesUsed_ = true;
+  for (int k = 0; k < m; ++k) {
+    referenceScale[k] = 1.0;
+    if (sampleLiveTime > 0 && referenceLiveTime[k] > 0)
+      referenceScale[k] = static_cast<double>(sampleLiveTime) / referenceLiveTime[k];
+    else
+      liveTimesUsed_ = false;
+  }
+}
+
 FitStatus TDmSMTX::RunMlsqFit(bool loaded) {
   filterSideWidth = 8;
   filterCentreWidth = 16;
+  faultStandard_ = -1;
   if (!loaded) {
     // Fitting on a table that did not load would give K-ratios for standards not in memory.
     if (LoadStandards() == 0 && lastLoad_ != LoadStatus::Loaded)
       return lastLoad_ == LoadStatus::Cancelled ? FitStatus::LoadCancelled : FitStatus::LoadFailed;
   }
+  // A load that stopped part-way left a table whose spectra are partly another table's.
+  if (!ReferencesUsable()) return FitStatus::LoadFailed;
   if (sampleChannels <= 0) return FitStatus::NoSample;
   const int channels = std::min<int>(sampleChannels, kMaxChannels);
   FilterSpectrum(sampleCounts, channels, sampleFiltered, filterSideWidth, filterCentreWidth);
@@ -91,7 +120,8 @@ FitStatus TDmSMTX::RunMlsqFit(bool loaded) {
 
   const int m = std::clamp(activeCount, 0, kStandardSlots);
   if (m == 0) return FitStatus::NoStandards;
-  // A range from a file may lie anywhere; the sums stay inside the sample's channels.
+  if (const FitStatus fault = CheckSample(channels, m); fault != FitStatus::Fitted) return fault;
+  ScaleByLiveTime(m);
   int lo[kStandardSlots], hi[kStandardSlots];
   for (int k = 0; k < m; ++k) {
     lo[k] = std::clamp<int>(activeStandards[k].RoiLow(), 0, channels);
@@ -111,6 +141,7 @@ FitStatus TDmSMTX::RunMlsqFit(bool loaded) {
     const double e = q * normalMatrix[k][k];
     fitErrors[k] = e > 0 ? std::sqrt(e) * 3 * 100 : 100.0;
   }
+  PropagateCountingNoise(m, lo, hi);
   for (int k = 0; k < m; ++k) {
     StandardRecord& r = table[activeSlot[k]];
     r.SetKRatio(Single(fitCoefficients[k] * 100));

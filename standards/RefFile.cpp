@@ -20,10 +20,13 @@ std::int64_t TDmSMTX::ReadTable(QIODevice& in) {
   return total;
 }
 
-bool TDmSMTX::SaveStandards() {
-  const std::optional<std::string> path = chooser_ ? chooser_(StdDialog::Save) : std::nullopt;
-  if (!path) return false;
-  return SaveStandardsTo(*path);
+SaveStatus TDmSMTX::SaveStandards() {
+  std::optional<std::string> path = chooser_ ? chooser_(StdDialog::Save) : std::nullopt;
+  if (!path) return SaveStatus::Cancelled;
+  std::string directory, name;
+  SplitTablePath(*path, directory, name);
+  if (name.find('.') == std::string::npos) *path += ".ref";
+  return SaveStandardsTo(*path) ? SaveStatus::Saved : SaveStatus::Failed;
 }
 
 bool TDmSMTX::SaveStandardsTo(std::string_view path) {

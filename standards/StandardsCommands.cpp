@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/Convert.h"
+#include "files/SpectrumFile.h"
 
 namespace tavlex {
 
@@ -19,6 +20,10 @@ int AddStandardFromRoi(const AppState& s, MainWindowPort& window, TDmSMTX& dm) {
     window.SetText(Field::Edit1, stdtext::kNameTooLong);
     return -1;
   }
+  if (file.empty() || file == stdtext::kAnalyserSlotName) {
+    window.SetText(Field::Edit1, stdtext::kSaveFirst);
+    return -1;
+  }
   const RoiRecord& roi = s.roiTable[r];
   StandardRecord& slot = dm.table[r];
   slot.SetFitOn(1);
@@ -27,6 +32,7 @@ int AddStandardFromRoi(const AppState& s, MainWindowPort& window, TDmSMTX& dm) {
   // The region's label holds at most 7 characters, as the record does.
   slot.SetElementName(std::string_view(roi.label, strnlen(roi.label, sizeof roi.label)));
   slot.SetSpecFileName(file);
+  window.SetText(Field::Edit1, "");
   return r;
 }
 
@@ -35,6 +41,11 @@ int LoadStandardsIntoRois(AppState& s, MainWindowPort& window, TDmSMTX& dm) {
 }
 
 int ApplyLoadedStandards(AppState& s, MainWindowPort& window, const TDmSMTX& dm, int n) {
+  if (dm.LastLoadStatus() == LoadStatus::CannotReadSpectrum) {
+    const std::string_view file = dm.activeStandards[dm.FailedStandard()].SpecFileName();
+    window.SetText(Field::Edit1, "Error ! Std File " + std::string(file));
+    return 0;
+  }
   window.SetText(Field::Edit1, Format("%d", n));
   if (n == 0) return 0;
   s.standardsLoaded = 1;
@@ -60,12 +71,17 @@ FitStatus FitDisplayedSpectrum(const AppState& s, MainWindowPort& window, TDmSMT
   // The filters look past the end of a shorter spectrum: no channel of an earlier one may remain.
   std::fill(dm.sampleCounts + n, dm.sampleCounts + kMaxChannels, 0);
   dm.sampleChannels = n;
+  dm.sampleLiveTime = s.liveTime;
   const FitStatus status = dm.RunMlsqFit(s.standardsLoaded == 1);
-  if (const char* m = FitMessage(status); *m) window.SetText(Field::Edit1, m);
+  if (status == FitStatus::Fitted)
+    window.SetText(Field::Edit1, dm.LiveTimesUsed() ? "" : stdtext::kCountsCompared);
+  else if (const std::string m = FitMessage(status, dm); !m.empty())
+    window.SetText(Field::Edit1, m);
   return status;
 }
 
-const char* FitMessage(FitStatus status) {
+std::string FitMessage(FitStatus status, const TDmSMTX& dm) {
+  const int k = std::max(dm.FaultStandard(), 0);
   switch (status) {
     case FitStatus::LoadFailed:
       return stdtext::kLoadFailed;
@@ -73,12 +89,25 @@ const char* FitMessage(FitStatus status) {
       return stdtext::kNoSample;
     case FitStatus::Singular:
       return stdtext::kSingular;
+    case FitStatus::SampleNegative:
+      return stdtext::kSampleNegative;
+    case FitStatus::ChannelMismatch:
+      return Format("Error ! MLSQ %dch Std %dch", dm.sampleChannels, dm.referenceChannels[k]);
+    case FitStatus::RangePastSample:
+      return Format("Error ! MLSQ Range > %dch", dm.sampleChannels);
     case FitStatus::Fitted:
     case FitStatus::NoStandards:
     case FitStatus::LoadCancelled:
       break;
   }
   return "";
+}
+
+SaveStatus SaveStandardsTable(MainWindowPort& window, TDmSMTX& dm) {
+  const SaveStatus status = dm.SaveStandards();
+  if (status == SaveStatus::Failed) window.SetText(Field::Edit1, filetext::kWriteError);
+  if (status == SaveStatus::Saved) window.SetText(Field::Edit1, "");
+  return status;
 }
 
 bool FitShowsEditor(FitStatus status) {
@@ -98,13 +127,19 @@ float WtPercent(const StandardRecord& r) {
   return r.KRatio() * r.Cf();
 }
 
+bool TakesWtPercent(const StandardRecord& r) {
+  // Before any fit kRatio is 0: there is no cf to derive, and a later fit of another sample
+  // must not pick up a value typed for this standard.
+  return r.KRatio() != 0.0f;
+}
+
 bool StoreWtPercent(StandardRecord& r, std::string_view text) {
   double value = 0;
+  if (!TakesWtPercent(r)) return false;
   // A number beyond single precision is not one the record can hold.
   if (!TryStrToFloat(text, value) || !(std::fabs(value) <= FLT_MAX)) return false;
   r.SetChemWtPercent(static_cast<float>(value));
-  // Before any fit kRatio is 0; a cf of infinity would poison every later weight per cent.
-  if (r.KRatio() != 0.0f) r.SetCf(r.ChemWtPercent() / r.KRatio());
+  r.SetCf(r.ChemWtPercent() / r.KRatio());
   return true;
 }
 

@@ -84,6 +84,7 @@ int TDmSMTX::LoadStandardsFrom(std::string_view path) {
   QFile file;
   if (OpenInputFile(path, file) != PathProblem::None) {
     lastLoad_ = LoadStatus::CannotOpenTable;
+    loadFailed_ = true;
     return 0;
   }
   ReadTable(file);
@@ -93,11 +94,13 @@ int TDmSMTX::LoadStandardsFrom(std::string_view path) {
     const std::string spectrum = tableDirectory + std::string(activeStandards[k].SpecFileName());
     if (ReadReference(k, spectrum) == 0) {
       lastLoad_ = LoadStatus::CannotReadSpectrum;
+      loadFailed_ = true;
       failedStandard_ = k;
       return 0;
     }
   }
   lastLoad_ = LoadStatus::Loaded;
+  loadFailed_ = false;
   return activeCount;
 }
 
@@ -115,7 +118,9 @@ int TDmSMTX::ReadReference(int k, std::string_view path) {
   FilterSpectrum(scratchCounts, n, scratchFiltered, filterSideWidth, filterCentreWidth);
   // The filter zeroed every output from n on, so the whole entry is this standard's alone.
   std::copy(std::begin(scratchFiltered), std::end(scratchFiltered), referenceSpectra[k]);
-  referenceChannels_[k] = n;
+  std::copy(std::begin(scratchCounts), std::end(scratchCounts), referenceCounts[k]);
+  referenceChannels[k] = n;
+  referenceLiveTime[k] = read.header.LiveTime();
   return n;
 }
 

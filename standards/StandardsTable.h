@@ -32,8 +32,22 @@ enum class LoadStatus {
   CannotReadSpectrum,  // an active standard's spectrum file is missing or refused by its checks
 };
 
-// How a fit ended. Only Fitted writes K-ratios.
-enum class FitStatus { Fitted, NoSample, NoStandards, LoadFailed, LoadCancelled, Singular };
+// How a fit ended. Only Fitted writes K-ratios. Singular is the standards' fault; the sample's
+// own faults have their own values.
+enum class FitStatus {
+  Fitted,
+  NoSample,
+  NoStandards,
+  LoadFailed,
+  LoadCancelled,
+  Singular,
+  ChannelMismatch,  // the sample and a standard differ in channels (FaultStandard())
+  SampleNegative,   // the sample holds negative counts
+  RangePastSample,  // a standard's range ends past the sample's last channel (FaultStandard())
+};
+
+// How a table save ended.
+enum class SaveStatus { Saved, Cancelled, Failed };
 
 // The top-hat filter over a 4096-entry count array, n outputs (0 to 4096). Outputs whose window
 // would reach past channel 4095 are set to 0, and so are the entries of out from n to 4095.
@@ -42,6 +56,10 @@ void FilterSpectrum(const std::int32_t* counts, int n, double* out, int sideWidt
 // The variance of the filtered values: the same window with squared weights, one channel later.
 void FilterVariance(const std::int32_t* counts, int n, double* out, int sideWidth = 8,
                     int centreWidth = 16);
+// The transpose of FilterSpectrum: in[i] = sum over outputs j < n of weight(i, j) x g[j], with the
+// same windows, so that sum g x FilterSpectrum(c) = sum in x c for any c. in is 4096 entries.
+void FilterSpectrumTranspose(const double* g, int n, double* in, int sideWidth = 8,
+                             int centreWidth = 16);
 
 class TDmSMTX {
  public:
@@ -66,11 +84,17 @@ class TDmSMTX {
   LoadStatus LastLoadStatus() const { return lastLoad_; }
   // The active standard whose spectrum file stopped the last load, or -1.
   int FailedStandard() const { return failedStandard_; }
-  // Channels found in the spectrum file of active standard k by the last load.
-  int ReferenceChannels(int k) const { return referenceChannels_[k]; }
+  // A load that failed leaves the reference spectra of no table: no fit until a load succeeds.
+  bool ReferencesUsable() const { return !loadFailed_; }
+  // The active standard a fit stopped at (ChannelMismatch, RangePastSample), or -1.
+  int FaultStandard() const { return faultStandard_; }
+  // Whether the last fit compared count rates: false when a live time was 0 and counts were
+  // compared instead.
+  bool LiveTimesUsed() const { return liveTimesUsed_; }
 
-  // Asks for a file name and writes the table; a failed write keeps the file that was there.
-  bool SaveStandards();
+  // Asks for a file name and writes the table; a failed write keeps the file that was there. A
+  // name without an extension gets ".ref", so that Load Std's filter lists it.
+  SaveStatus SaveStandards();
   bool SaveStandardsTo(std::string_view path);
 
   // Reads up to 16 records from `in` into the slots, as far as the input reaches; a record that is
@@ -90,6 +114,11 @@ class TDmSMTX {
   int activeSlot[kStandardSlots] = {};
   int activeCount = 0;
   double referenceSpectra[kStandardSlots][kMaxChannels] = {};
+  // Of each active standard as its file holds it: the counts, their number and the live time
+  // (0.1 s), for the live-time scaling and the counting noise of the standards.
+  std::int32_t referenceCounts[kStandardSlots][kMaxChannels] = {};
+  int referenceChannels[kStandardSlots] = {};
+  int referenceLiveTime[kStandardSlots] = {};
   int filterSideWidth = 8;
   int filterCentreWidth = 16;
   std::int32_t scratchCounts[kMaxChannels] = {};
@@ -98,24 +127,37 @@ class TDmSMTX {
   // Fit state
   std::int32_t sampleCounts[kMaxChannels] = {};
   std::int32_t sampleChannels = 0;
+  std::int32_t sampleLiveTime = 0;  // 0.1 s; 0 when unknown
   double sampleFiltered[kMaxChannels] = {};
   double sampleVariance[kMaxChannels] = {};
   double normalMatrix[kStandardSlots][2 * kStandardSlots] = {};
   double rightHandSide[kStandardSlots] = {};
   double fitCoefficients[kStandardSlots] = {};
   double fitErrors[kStandardSlots] = {};
+  // Uncertainty in per cent (three standard deviations) with the counting noise of the sample
+  // and of every standard, propagated through the solution.
+  double fitErrorsTotal[kStandardSlots] = {};
+  double referenceScale[kStandardSlots] = {};  // sample live time / standard live time, or 1
 
  private:
   int ReadReference(int k, std::string_view path);
   void BuildNormalEquations(int m, const int* lo, const int* hi);
   bool InvertNormalMatrix(int m);
   double& Variance(int j);
+  FitStatus CheckSample(int channels, int m);
+  void ScaleByLiveTime(int m);
+  void PropagateCountingNoise(int m, const int* lo, const int* hi);
 
   StdPathChooser chooser_;
   LoadStatus lastLoad_ = LoadStatus::Cancelled;
+  bool loadFailed_ = false;
   int failedStandard_ = -1;
-  int referenceChannels_[kStandardSlots] = {};
+  int faultStandard_ = -1;
+  bool liveTimesUsed_ = true;
   double originalDiagonal_[kStandardSlots] = {};
+  // Scratch of the noise propagation: a weight per filtered channel and its transpose.
+  double noiseWeights_[kMaxChannels] = {};
+  double noiseOnCounts_[kMaxChannels] = {};
 };
 
 // The directory part of a table path (up to and including its last '\\' or '/') and the name

@@ -56,7 +56,7 @@ void TForm1::EditStdClick() {
   if (!dmSmtx_) return;
   int result = 0;
   {
-    TEditStd dialog(*dmSmtx_, this);
+    TEditStd dialog(*dmSmtx_, this, this);
     result = dialog.exec();
   }
   if (result == TEditStd::kResultOk) PaintBox1Paint();

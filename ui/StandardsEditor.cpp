@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "files/SpectrumFile.h"
 #include "standards/StandardsCommands.h"
 #include "ui/Controls.h"
 
@@ -20,7 +21,8 @@ QString Latin1(std::string_view text) {
 
 }  // namespace
 
-TEditStd::TEditStd(TDmSMTX& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
+TEditStd::TEditStd(TDmSMTX& dm, QWidget* parent, MainWindowPort* status)
+    : QDialog(parent), dm_(dm), status_(status) {
   setObjectName("EditStd");
   setWindowTitle("Rada Standard Element Editer");
   setFixedSize(604, 410);
@@ -52,9 +54,9 @@ void TEditStd::CreateRow(int slot) {
   const QString row = QString::number(n);
   StdNo[slot] =
       MakeControl<QCheckBox>(this, "StdNo" + row, QString::asprintf("Std No.%2d", n), 8, y, 73, 17);
-  // Each edit shows its own name until the table gives it a value.
+  // Empty until the table gives the row a value.
   auto edit = [&](const QString& name, int x, int w) {
-    return MakeControl<QLineEdit>(this, name, name, x, y, w, 20);
+    return MakeControl<QLineEdit>(this, name, QString(), x, y, w, 20);
   };
   StdKratio[slot] = edit("Std" + row + "Kratio", 80, 137);
   StdWtper[slot] = edit("Std" + row + "Wtper", 224, 73);
@@ -69,6 +71,8 @@ void TEditStd::CreatePanel() {
   InitRef = MakeControl<QPushButton>(Panel1, "InitRef", "Initialize", 10, 8, 75, 25);
   UpDateRef = MakeControl<QPushButton>(Panel1, "UpDateRef", "Up Date", 10, 40, 75, 25);
   SaveRef = MakeControl<QPushButton>(Panel1, "SaveRef", "Save Table", 10, 72, 75, 25);
+  SaveResult = MakeControl<QLabel>(Panel1, "SaveResult", QString(), 10, 99, 70, 34);
+  SaveResult->setWordWrap(true);
   WtperON = MakeControl<QCheckBox>(Panel1, "WtperON", "wt% Disp.", 10, 136, 80, 17);
   XrayHV = MakeLabel(Panel1, "XrayHV", "XrayHV", 10, 160);
   HVinKV = MakeControl<QLineEdit>(Panel1, "HVinKV", "HVinKV", 10, 176, 75, 20);
@@ -106,6 +110,9 @@ void TEditStd::FormCreate() {
   for (int slot = 0; slot < kStandardSlots; ++slot) {
     const StandardRecord& r = dm_.table[slot];
     StdNo[slot]->setChecked(r.FitOn() == 1);
+    // Typing is refused, visibly, until a fit has given the slot a K-ratio.
+    StdWtper[slot]->setEnabled(TakesWtPercent(r));
+    StdWtper[slot]->setPlaceholderText(TakesWtPercent(r) ? "" : "fit first");
     if (r.IsEmptySlot()) continue;
     StdNo[slot]->setText(Latin1(r.ElementName()));
     StdFileName[slot]->setText(Latin1(r.SpecFileName()));
@@ -120,7 +127,8 @@ void TEditStd::WtperONClick() {
 }
 
 void TEditStd::SaveRefClick() {
-  dm_.SaveStandards();
+  const SaveStatus saved = status_ ? SaveStandardsTable(*status_, dm_) : dm_.SaveStandards();
+  SaveResult->setText(saved == SaveStatus::Failed ? filetext::kWriteError : "");
 }
 
 void TEditStd::StdWtperChange(int slot) {

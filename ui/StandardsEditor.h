@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include "app/MainWindowPort.h"
 #include "standards/StandardsTable.h"
 
 class QCheckBox;
@@ -22,7 +23,8 @@ class TEditStd : public QDialog {
   static constexpr int kResultOk = 1;
   static constexpr int kResultCancel = 2;
 
-  explicit TEditStd(TDmSMTX& dm, QWidget* parent = nullptr);
+  // `status` is the main window whose status box a save reports to, when there is one.
+  explicit TEditStd(TDmSMTX& dm, QWidget* parent = nullptr, MainWindowPort* status = nullptr);
 
   // Fills the controls from the table; runs again on every click of WtperON.
   void FormCreate();
@@ -67,6 +69,8 @@ class TEditStd : public QDialog {
   QLineEdit* StdFileName[kStandardSlots] = {};
   QWidget* Panel1 = nullptr;
   QPushButton *InitRef = nullptr, *UpDateRef = nullptr, *SaveRef = nullptr;
+  // Under Save Table: why the last save failed, since the dialog hides the status box.
+  QLabel* SaveResult = nullptr;
   QCheckBox* WtperON = nullptr;
   QLabel *XrayHV = nullptr, *XrayCurrent = nullptr;
   QLineEdit *HVinKV = nullptr, *TubeuA = nullptr;
@@ -79,6 +83,7 @@ class TEditStd : public QDialog {
   void ConnectHandlers();
 
   TDmSMTX& dm_;
+  MainWindowPort* status_;
 };
 
 }  // namespace tavlex

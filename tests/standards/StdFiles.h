@@ -68,10 +68,11 @@ inline QByteArray RefBytes(const std::vector<std::pair<int, RefSlot>>& records) 
   return b;
 }
 
-// A spectrum file: the 1024-byte header declaring as many channels as there are counts, then
-// the counts.
-inline QByteArray DatBytes(const std::vector<std::int32_t>& counts) {
+// A spectrum file: the 1024-byte header declaring as many channels as there are counts and the
+// live time (0.1 s), then the counts.
+inline QByteArray DatBytes(const std::vector<std::int32_t>& counts, int live = 0) {
   QByteArray b = DatFile(int(counts.size()), int(counts.size()));
+  PutLE(b, kLiveAt, std::uint32_t(live), 4);
   for (std::size_t i = 0; i < counts.size(); ++i)
     PutLE(b, kCountsAt + 4 * int(i), std::uint32_t(counts[i]), 4);
   return b;
@@ -107,8 +108,8 @@ struct StdFolder {
     QFile f(PathOf(name));
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
   }
-  void WriteDat(const QString& name, const std::vector<std::int32_t>& counts) const {
-    Write(name, DatBytes(counts));
+  void WriteDat(const QString& name, const std::vector<std::int32_t>& counts, int live = 0) const {
+    Write(name, DatBytes(counts, live));
   }
   int Load(const QString& table) { return dm->LoadStandardsFrom(Path8(table)); }
 };

@@ -28,7 +28,7 @@ void MakeFeSlot(StandardRecord& r) {
   r.SetKRatioError(0.6f);
 }
 
-TEST(EditorTest, NewTableShowsDesignTexts) {
+TEST(EditorTest, NewTableShowsEmptyRows) {
   auto dm = std::make_unique<TDmSMTX>();
   TEditStd d(*dm);
   EXPECT_EQ(d.windowTitle(), "Rada Standard Element Editer");
@@ -41,10 +41,11 @@ TEST(EditorTest, NewTableShowsDesignTexts) {
     EXPECT_EQ(d.StdNo[i]->text(),
               n < 10 ? QString("Std No. %1").arg(n) : QString("Std No.%1").arg(n));
     EXPECT_EQ(d.StdNo[i]->geometry(), QRect(8, 24 + 24 * i, 73, 17));
-    EXPECT_EQ(d.StdKratio[i]->text(), QString("Std%1Kratio").arg(n));
-    EXPECT_EQ(d.StdWtper[i]->text(), QString("Std%1Wtper").arg(n));
-    EXPECT_EQ(d.StdCf[i]->text(), QString("Std%1Cf").arg(n));
-    EXPECT_EQ(d.StdFileName[i]->text(), QString("Std%1FileName").arg(n));
+    for (QLineEdit* e : {d.StdKratio[i], d.StdWtper[i], d.StdCf[i], d.StdFileName[i]})
+      EXPECT_EQ(e->text(), "") << e->objectName().toStdString();
+    // No K-ratio yet: no weight per cent can be typed, and the box says why.
+    EXPECT_FALSE(d.StdWtper[i]->isEnabled());
+    EXPECT_EQ(d.StdWtper[i]->placeholderText(), "fit first");
     EXPECT_EQ(d.findChild<QLineEdit*>(QString("Std%1Wtper").arg(n)), d.StdWtper[i]);
   }
   EXPECT_FALSE(d.WtperON->isChecked());
@@ -60,7 +61,9 @@ TEST(EditorTest, FeRowInBothDisplays) {
   EXPECT_EQ(d.StdCf[1]->text(), "   2.500");
   EXPECT_EQ(d.StdFileName[1]->text(), "fe.dat");
   EXPECT_EQ(d.StdKratio[1]->text(), "    40.00  +/-    0.600");
-  EXPECT_EQ(d.StdWtper[1]->text(), "Std2Wtper");  // the stored weight per cent is never shown
+  EXPECT_EQ(d.StdWtper[1]->text(), "");  // the stored weight per cent is never shown
+  EXPECT_TRUE(d.StdWtper[1]->isEnabled());
+  EXPECT_EQ(d.StdWtper[1]->placeholderText(), "");
   QTest::mouseClick(d.WtperON, Qt::LeftButton);
   EXPECT_EQ(d.Kratio->text(), "Wt %");
   EXPECT_EQ(d.StdKratio[1]->text(), "   100.00  +/-    1.500");
@@ -147,9 +150,21 @@ TEST_F(RadaWindowTest, CancelKeepsTypedValuesAndOkKeepsFitOn) {
 
 TEST_F(RadaWindowTest, SaveTableWritesThroughTheSaveDialog) {
   MakeFeSlot(f.dm->table[5]);
+  // A save that fails says so in the editor and in the status box.
+  chosen = f.PathOf("no/such/folder/saved.ref");
+  EXPECT_TRUE(WithEditor(
+      &TForm1::EditStd,
+      [](TEditStd& d) {
+        QTest::mouseClick(d.SaveRef, Qt::LeftButton);
+        EXPECT_EQ(d.SaveResult->text(), "File Write Error !");
+      },
+      true));
+  EXPECT_EQ(form->Edit1->text(), "File Write Error !");
+  shown.clear();
   chosen = f.PathOf("saved.ref");
   EXPECT_TRUE(WithEditor(
       &TForm1::EditStd, [](TEditStd& d) { QTest::mouseClick(d.SaveRef, Qt::LeftButton); }, true));
+  EXPECT_EQ(form->Edit1->text(), "");
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0], form->StdSaveDialog);
   EXPECT_EQ(shown[0]->objectName(), "SaveDialog1");
@@ -203,6 +218,7 @@ TEST_F(RadaWindowTest, AddLoadAndFitFromThePage) {
   s.standardsLoaded = 1;
   f.dm->activeCount = 2;
   f.dm->activeStandards[1] = f.dm->activeStandards[0];
+  f.dm->referenceChannels[1] = f.dm->referenceChannels[0];
   std::copy_n(f.dm->referenceSpectra[0], kMaxChannels, f.dm->referenceSpectra[1]);
   EXPECT_FALSE(WithEditor(
       &TForm1::MLSQfit, [](TEditStd&) {}, true));

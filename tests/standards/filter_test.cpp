@@ -76,7 +76,7 @@ TEST(FilterTest, SpectrumFileLengths) {
     f.Write("s.dat", DatFile(r.declared, r.counts));
     EXPECT_EQ(f.Load("t.ref"), r.channels ? 1 : 0) << r.declared << " " << r.counts;
     if (r.channels) {
-      EXPECT_EQ(f.dm->ReferenceChannels(0), r.channels) << r.counts;
+      EXPECT_EQ(f.dm->referenceChannels[0], r.channels) << r.counts;
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include <QProcess>
 #include <QStringList>
@@ -26,6 +27,7 @@ class FitTest : public ::testing::Test {
     const char* element;
     int low, high;
     std::vector<std::int32_t> counts;
+    int live = 0;  // 0.1 s
   };
 
  protected:
@@ -36,14 +38,15 @@ class FitTest : public ::testing::Test {
     std::vector<std::pair<int, RefSlot>> records;
     for (const Std& s : stds) {
       records.push_back({s.slot, {s.file, s.element, 1, s.low, s.high}});
-      f.WriteDat(s.file, s.counts);
+      f.WriteDat(s.file, s.counts, s.live);
     }
     f.Write("t.ref", RefBytes(records));
     const int n = f.Load("t.ref");
     h.s->standardsLoaded = n > 0;
     return n;
   }
-  FitStatus FitSample(const std::vector<std::int32_t>& counts) {
+  FitStatus FitSample(const std::vector<std::int32_t>& counts, int live = 0) {
+    h.s->liveTime = live;
     h.s->channelSize = int(counts.size());
     std::copy(counts.begin(), counts.end(), h.s->spectrumCounts);
     return FitDisplayedSpectrum(*h.s, h.w, *f.dm);
@@ -134,13 +137,15 @@ TEST_F(FitTest, OverlappingPairAgreesWithAnIndependentCalculation) {
 
 TEST_F(FitTest, NegativeKRatiosAreKept) {
   ASSERT_EQ(LoadTable({{0, "fe.dat", "Fe", 480, 530, Spike(1024, 500, 100)}}), 1);
-  EXPECT_EQ(FitSample(Spike(1024, 500, -50)), FitStatus::Fitted);
-  EXPECT_FLOAT_EQ(Slot(0).KRatio(), -50.0f);
+  std::vector<std::int32_t> dip(1024, 100);  // a dip where the standard has its peak
+  dip[500] = 50;
+  EXPECT_EQ(FitSample(dip), FitStatus::Fitted);
+  EXPECT_LT(Slot(0).KRatio(), -1.0f);
 }
 
 TEST_F(FitTest, ALongerEarlierSampleLeavesNothingBehind) {
   ASSERT_EQ(LoadTable({{0, "fe.dat", "Fe", 480, 530, Spike(1024, 500, 100)}}), 1);
-  EXPECT_EQ(FitSample(std::vector<std::int32_t>(4096, 1000)), FitStatus::Fitted);
+  EXPECT_EQ(FitSample(std::vector<std::int32_t>(4096, 1000)), FitStatus::ChannelMismatch);
   EXPECT_EQ(FitSample(Spike(1024, 500, 100)), FitStatus::Fitted);
   EXPECT_EQ(f.dm->sampleChannels, 1024);
   const auto& counts = f.dm->sampleCounts;
@@ -153,7 +158,7 @@ TEST_F(FitTest, ALongerEarlierSampleLeavesNothingBehind) {
 struct StopRow {
   const char* what;
   std::vector<FitTest::Std> stds;
-  int channels;
+  int channels;  // of the sample; negative: that many, with a negative count
   FitStatus status;
   const char* message;
 };
@@ -181,13 +186,29 @@ TEST_F(FitTest, FitsThatStopLeaveTheKRatios) {
        0,
        FitStatus::NoSample,
        "Error ! MLSQ No Data"},
+      {"sample shorter than the standards",
+       {{0, "a.dat", "Fe", 480, 500, spike}, {1, "e.dat", "Cu", 100, 130, Spike(4096, 115, 50)}},
+       1024,
+       FitStatus::ChannelMismatch,
+       "Error ! MLSQ 1024ch Std 4096ch"},
+      {"negative counts in the sample",
+       {{0, "a.dat", "Fe", 480, 530, spike}},
+       -1024,
+       FitStatus::SampleNegative,
+       "Error ! MLSQ Sample < 0"},
+      {"range past the sample's end",
+       {{0, "a.dat", "Fe", 480, 530, spike}, {1, "g.dat", "Cu", 1000, 1030, spike}},
+       1024,
+       FitStatus::RangePastSample,
+       "Error ! MLSQ Range > 1024ch"},
   };
   for (const StopRow& r : rows) {
     ASSERT_EQ(LoadTable(r.stds), int(r.stds.size())) << r.what;
     for (int i = 0; i < 2; ++i) f.dm->table[i].SetKRatio(12.5f);
     h.w.SetText(Field::Edit1, "Status");
     std::vector<std::int32_t> sample = spike;
-    sample.resize(r.channels);
+    sample.resize(std::abs(r.channels));
+    if (r.channels < 0) sample[900] = -1;  // a negative count well away from every range
     EXPECT_EQ(FitSample(sample), r.status) << r.what;
     EXPECT_EQ(h.w.Text(Field::Edit1), r.message) << r.what;
     EXPECT_EQ(Slot(0).KRatio(), 12.5f) << r.what;
@@ -240,6 +261,90 @@ TEST_F(FitTest, NoActiveStandardChangesNothing) {
   EXPECT_EQ(Slot(2).KRatio(), 7.0f);
   EXPECT_TRUE(FitShowsEditor(FitStatus::NoStandards));
   EXPECT_FALSE(FitShowsEditor(FitStatus::Singular));
+}
+
+struct RateRow {
+  int sampleLive, standardLive;  // 0.1 s
+  float kRatio;
+  const char* message;
+};
+
+// The standard's spike of 100 counted for standardLive, the sample's of 50 for sampleLive.
+TEST_F(FitTest, StandardsAreComparedAsCountRates) {
+  const RateRow rows[] = {
+      {50, 100, 100.0f, ""},  // half the time, half the counts: the same material
+      {100, 100, 50.0f, ""},
+      {100, 50, 25.0f, ""},
+      {0, 100, 50.0f, "Live Time 0: Counts Fitted"},
+      {50, 0, 50.0f, "Live Time 0: Counts Fitted"},
+  };
+  for (const RateRow& r : rows) {
+    ASSERT_EQ(LoadTable({{0, "fe.dat", "Fe", 480, 530, Spike(1024, 500, 100), r.standardLive}}), 1);
+    h.w.SetText(Field::Edit1, "Error ! ROI LowCh");
+    EXPECT_EQ(FitSample(Spike(1024, 500, 50), r.sampleLive), FitStatus::Fitted);
+    EXPECT_FLOAT_EQ(Slot(0).KRatio(), r.kRatio) << r.sampleLive << " " << r.standardLive;
+    EXPECT_EQ(h.w.Text(Field::Edit1), r.message) << r.sampleLive << " " << r.standardLive;
+  }
+}
+
+TEST_F(FitTest, AFailedLoadLeavesNoFitUntilALoadSucceeds) {
+  ASSERT_EQ(LoadTable({{0, "fe.dat", "Fe", 480, 530, Spike(1024, 500, 100), 100}}), 1);
+  f.Write("gone.ref", RefBytes({{0, {"fe.dat", "Fe", 1, 480, 530}}, {2, {"zn.dat", "Zn", 1, 0, 9}}}));
+  std::optional<std::string> path = f.Path8("gone.ref");
+  f.dm->SetPathChooser([&](StdDialog) { return path; });
+  h.s->standardsLoaded = 1;
+  EXPECT_EQ(LoadStandardsIntoRois(*h.s, h.w, *f.dm), 0);
+  EXPECT_EQ(h.w.Text(Field::Edit1), "Error ! Std File zn.dat");
+  EXPECT_EQ(FitSample(Spike(1024, 500, 100)), FitStatus::LoadFailed);
+  EXPECT_EQ(h.w.Text(Field::Edit1), "Error ! Std Load");
+  path = f.Path8("t.ref");
+  EXPECT_EQ(LoadStandardsIntoRois(*h.s, h.w, *f.dm), 1);
+  EXPECT_EQ(FitSample(Spike(1024, 500, 100), 100), FitStatus::Fitted);
+  EXPECT_EQ(h.w.Text(Field::Edit1), "");
+}
+
+// Poisson noise on the sample and on each standard, many times over. The total uncertainty (three
+// standard deviations) holds the K-ratio within a third of itself about 68 % of the time (the
+// pair a little less: its noisy standards bias it slightly), the sample-only figure less often.
+// Standards: peaks of 300 (and 250) counts on 30 at channel 500 (and 515), sigma 6.
+TEST_F(FitTest, TheTotalUncertaintyCoversTheScatterOfNoisyFits) {
+  const std::vector<std::vector<double>> shares = {{0.8}, {0.6, 0.5}};
+  const int centre[] = {500, 515}, low[] = {470, 490}, high[] = {525, 545};
+  const double height[] = {300, 250};
+  std::mt19937 random(7);
+  auto noisy = [&](const std::vector<double>& share) {  // sum of share_k x standard k
+    std::vector<std::int32_t> c(1024);
+    for (int i = 0; i < 1024; ++i) {
+      double mean = 0;
+      for (std::size_t k = 0; k < share.size(); ++k)
+        mean += share[k] * (30 + height[k] * std::exp(-0.5 * std::pow((i - centre[k]) / 6.0, 2)));
+      c[i] = std::poisson_distribution<std::int32_t>(mean)(random);
+    }
+    return c;
+  };
+  for (const std::vector<double>& share : shares) {
+    const int m = int(share.size());
+    int covered = 0, coveredBySample = 0;
+    for (int trial = 0; trial < 250; ++trial) {
+      std::vector<Std> stds;
+      for (int k = 0; k < m; ++k) {
+        std::vector<double> alone(m, 0.0);
+        alone[k] = 1.0;
+        stds.push_back({k, k ? "b.dat" : "a.dat", "El", low[k], m == 1 ? 530 : high[k], noisy(alone)});
+      }
+      ASSERT_EQ(LoadTable(stds), m);
+      ASSERT_EQ(FitSample(noisy(share)), FitStatus::Fitted);
+      for (int k = 0; k < m; ++k) {
+        const double off = std::abs(Slot(k).KRatio() - 100 * share[k]);
+        covered += off <= f.dm->fitErrorsTotal[k] / 3;
+        coveredBySample += off <= Slot(k).KRatioError() / 3;
+      }
+    }
+    const double coverage = covered / (250.0 * m);
+    EXPECT_GT(coverage, 0.60) << m;
+    EXPECT_LT(coverage, 0.78) << m;
+    EXPECT_LT(coveredBySample, covered) << m;
+  }
 }
 
 }  // namespace

@@ -19,8 +19,16 @@ TEST(RadaTest, AddStdMakesTheRegionsSlotAStandard) {
   std::strcpy(roi.label, "Cu");
   roi.low = 400;
   roi.high = 420;
+  // A spectrum not saved yet has no file a load could find: refused, slot 3 untouched.
+  for (const char* unsaved : {"MCA", ""}) {
+    std::strcpy(h.s->dataFileName, unsaved);
+    EXPECT_EQ(AddStandardFromRoi(*h.s, h.w, *dm), -1) << unsaved;
+    EXPECT_EQ(h.w.Text(Field::Edit1), "Error ! Save Spectrum First") << unsaved;
+    EXPECT_EQ(dm->table[3].FitOn(), 0) << unsaved;
+  }
   std::strcpy(h.s->dataFileName, "cu.dat");
   EXPECT_EQ(AddStandardFromRoi(*h.s, h.w, *dm), 3);
+  EXPECT_EQ(h.w.Text(Field::Edit1), "");  // the earlier error is gone
   const StandardRecord& r = dm->table[3];
   EXPECT_EQ(r.FitOn(), 1);
   EXPECT_EQ(r.RoiLow(), 400);
@@ -117,11 +125,12 @@ TEST(RadaTest, TypedWeightPercentSetsCfFromTheKRatio) {
     EXPECT_EQ(r.ChemWtPercent(), row.chem) << row.text;
     EXPECT_FLOAT_EQ(r.Cf(), row.cf) << row.text;
   }
-  // No fit yet: the weight per cent is kept, cf stays as it was instead of becoming infinite.
+  // No fit yet: refused, the slot as it was.
   StandardRecord fresh;
   fresh.SetCf(1.0f);
-  EXPECT_TRUE(StoreWtPercent(fresh, "55"));
-  EXPECT_EQ(fresh.ChemWtPercent(), 55.0f);
+  EXPECT_FALSE(TakesWtPercent(fresh));
+  EXPECT_FALSE(StoreWtPercent(fresh, "55"));
+  EXPECT_EQ(fresh.ChemWtPercent(), 0.0f);
   EXPECT_EQ(fresh.Cf(), 1.0f);
 }
 

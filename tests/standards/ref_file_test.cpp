@@ -135,29 +135,51 @@ TEST(RefFileTest, TextsWithoutNulAndRangesOutsideTheSpectrum) {
   EXPECT_EQ(f.Load("odd.ref"), 1);
   EXPECT_EQ(f.dm->table[0].SpecFileName(), std::string(32, 'A'));
   EXPECT_EQ(f.dm->table[0].ElementName(), std::string(8, 'B'));
-  // The fit keeps its sums inside the sample's channels.
+  // A range past the sample's end is the table's fault, said as such.
   Headless h;
   h.s->channelSize = 512;
   std::fill_n(h.s->spectrumCounts, 512, 0);
   h.s->spectrumCounts[200] = 50;
   h.s->standardsLoaded = 1;
-  EXPECT_EQ(FitDisplayedSpectrum(*h.s, h.w, *f.dm), FitStatus::Fitted);
-  EXPECT_NEAR(f.dm->table[0].KRatio(), 100.0f, 1e-3);
+  EXPECT_EQ(FitDisplayedSpectrum(*h.s, h.w, *f.dm), FitStatus::RangePastSample);
+  EXPECT_EQ(h.w.Text(Field::Edit1), "Error ! MLSQ Range > 512ch");
   // Load Std takes the label cut to the region's 7 characters and the range as it stands.
   ApplyLoadedStandards(*h.s, h.w, *f.dm, 1);
   EXPECT_STREQ(h.s->roiTable[0].label, "BBBBBBB");
   EXPECT_EQ(h.s->roiTable[0].low, -5000);
 }
 
-TEST(RefFileTest, FailedSaveLeavesTheTableAndReportsIt) {
-  StdFolder f;
-  f.dm->SetPathChooser([&](StdDialog d) -> std::optional<std::string> {
-    EXPECT_EQ(d, StdDialog::Save);
-    return f.Path8("no/such/folder/t.ref");
-  });
-  EXPECT_FALSE(f.dm->SaveStandards());
-  f.dm->SetPathChooser([](StdDialog) { return std::nullopt; });
-  EXPECT_FALSE(f.dm->SaveStandards());
+struct SaveRow {
+  const char* chosen;  // nullptr: the dialog was cancelled
+  SaveStatus status;
+  const char* written;
+  const char* message;
+};
+
+TEST(RefFileTest, SaveTableThroughTheDialog) {
+  const SaveRow rows[] = {
+      {"t.ref", SaveStatus::Saved, "t.ref", ""},
+      {"plain", SaveStatus::Saved, "plain.ref", ""},  // Load Std's filter lists it
+      {"t.tab", SaveStatus::Saved, "t.tab", ""},
+      {"no/such/folder/t.ref", SaveStatus::Failed, nullptr, "File Write Error !"},
+      {nullptr, SaveStatus::Cancelled, nullptr, "Error ! ROI LowCh"},
+  };
+  for (const SaveRow& r : rows) {
+    StdFolder f;
+    Headless h;
+    f.dm->SetPathChooser([&](StdDialog d) -> std::optional<std::string> {
+      EXPECT_EQ(d, StdDialog::Save);
+      if (!r.chosen) return std::nullopt;
+      return f.Path8(r.chosen);
+    });
+    h.w.SetText(Field::Edit1, "Error ! ROI LowCh");
+    EXPECT_EQ(SaveStandardsTable(h.w, *f.dm), r.status) << r.chosen;
+    EXPECT_EQ(h.w.Text(Field::Edit1), r.message) << r.chosen;
+    if (r.written) {
+      EXPECT_EQ(ReadAll(f.PathOf(r.written)).size(), 2048) << r.chosen;
+    }
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files).size(), r.written ? 1 : 0) << r.chosen;
+  }
 }
 
 }  // namespace
