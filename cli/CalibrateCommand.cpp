@@ -40,6 +40,7 @@ bool SplitPoint(const std::string& text, CalibPointText& point) {
 // Returns 0 when the options are good, else the usage error's exit status.
 int Parse(const Args& args, CalibrateOptions& o) {
   OptionParser parser("calibrate");
+  parser.ReadsSpectra();
   const auto point = [&parser](const char* name, CalibPointText& to, bool& given) {
     parser.Value(name, std::string(name) + " needs CHANNEL:ENERGY",
                  [&to, &given](const std::string& v) {

@@ -146,6 +146,10 @@ const char* kOverview =
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
     "\n"
+    "A spectrum file is the program's .dat or another program's text spectrum (.msa, .mca,\n"
+    ".spe, .csv, .txt). Every command that reads one takes --rebin N (1 to 16): N channels\n"
+    "of the file summed into one, for spectra of more than 4096 channels.\n"
+    "\n"
     "exit status: 0 done, 1 a failure (with several files: any of them failed, or standard\n"
     "output could not be written), 2 a usage error, 130 an acquisition ended by Ctrl-C,\n"
     "SIGTERM or SIGHUP (what it had acquired is saved).\n";

@@ -33,6 +33,7 @@ struct ExportOptions {
 
 int Parse(const Args& args, ExportOptions& o) {
   return OptionParser(kCommand)
+      .ReadsSpectra()
       .Value("--format", "--format needs msa, mca, spe or csv",
              [&o](const std::string& name, std::string& why) {
                o.format = ExportFormatFromName(name);

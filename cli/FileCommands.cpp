@@ -109,6 +109,7 @@ int Info(const Args& args) {
   std::vector<std::string> paths;
   bool json = false;
   if (int status = OptionParser("info")
+                       .ReadsSpectra()
                        .Flag("--json", json)
                        .Files(1, -1, "no spectrum file named")
                        .Parse(args, paths))
@@ -162,6 +163,7 @@ int Dump(const Args& args) {
   std::vector<std::string> files;
   std::string outDir;
   if (int status = OptionParser("dump")
+                       .ReadsSpectra()
                        .Value("--out-dir", "--out-dir needs a folder",
                               [&outDir](const std::string& v) {
                                 outDir = v;

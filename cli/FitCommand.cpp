@@ -24,6 +24,7 @@ struct FitOptions {
 
 int Parse(const Args& args, FitOptions& o) {
   return OptionParser("fit")
+      .ReadsSpectra()
       .Flag("--json", o.json)
       .Files(2, 2, "needs SAMPLE.dat and TABLE.ref")
       .Parse(args, o.files);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/Convert.h"
+#include "cli/Session.h"
 
 namespace tavlex::cli {
 
@@ -39,6 +40,11 @@ OptionParser& OptionParser::Text(const char* name, std::string need, std::string
 OptionParser& OptionParser::Also(Reader reader) {
   readers_.push_back(std::move(reader));
   return *this;
+}
+
+OptionParser& OptionParser::ReadsSpectra() {
+  return Value("--rebin", Format("--rebin needs a whole number from 1 to %d", kMaxRebin),
+               WholeNumber(RunReadOptions().rebin, 1, kMaxRebin));
 }
 
 OptionParser& OptionParser::Files(int least, int most, std::string missing, std::string tooMany) {

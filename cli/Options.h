@@ -34,6 +34,9 @@ class OptionParser {
   // The value as it is (a text, a file name); only its absence is an error.
   OptionParser& Text(const char* name, std::string need, std::string& to);
   OptionParser& Also(Reader reader);
+  // The option of every command that reads spectrum files: --rebin N sums N channels of each
+  // file into one (RunReadOptions).
+  OptionParser& ReadsSpectra();
   // How many files the command names: `least` to `most` (-1 for any number).
   OptionParser& Files(int least, int most, std::string missing,
                       std::string tooMany = "too many files named");

@@ -26,6 +26,7 @@ struct PeakOptions {
 // Returns 0 when the options are good, else the usage error's exit status.
 int Parse(const Args& args, PeakOptions& o) {
   OptionParser parser("peak");
+  parser.ReadsSpectra();
   AddViewOptions(parser, o.view, kViewRange | kViewCursor);
   parser.Flag("--json", o.json).Files(1, 1, "needs FILE.dat");
   if (int status = parser.Parse(args, o.files)) return status;

@@ -51,6 +51,7 @@ bool ParseRoi(const std::string& text, RoiSetting& r) {
 // Returns 0 when the options are good, else the usage error's exit status.
 int Parse(const Args& args, RenderOptions& o) {
   OptionParser parser("render");
+  parser.ReadsSpectra();
   AddViewOptions(parser, o.view, kViewRange | kViewCursor | kViewScale);
   for (auto [name, presses] : {std::pair{"--expand", &o.expand}, {"--compress", &o.compress}})
     parser.Value(name, std::string(name) + " needs a number of presses 0-100",

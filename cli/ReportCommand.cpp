@@ -29,6 +29,7 @@ bool PageFits(int w, int h) {
 // Returns 0 when the options are good, else the usage error's exit status.
 int Parse(const Args& args, ReportOptions& o) {
   OptionParser parser("report");
+  parser.ReadsSpectra();
   AddViewOptions(parser, o.view, kViewRange | kViewScale);
   parser
       .Value("--page", "--page needs WxH pixels, 100-20000 a side, 100 million in all",

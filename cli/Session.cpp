@@ -16,10 +16,16 @@ Session::Session(bool draws) : state_(std::make_unique<AppState>()) {
 }
 
 bool Session::Read(const std::string& path) {
-  const FileResult r = ReadSpectrumFile(*state_, window_, path, kMcaView);
+  const FileResult r = ReadSpectrumFile(*state_, window_, path, kMcaView, RunReadOptions());
+  if (r.ok() && !r.detail.empty()) Complain(path + ": " + r.detail);
   if (r.ok()) return true;
   Complain(path + ": " + FileResultReason(r));
   return false;
+}
+
+SpectrumReadOptions& RunReadOptions() {
+  static SpectrumReadOptions options;
+  return options;
 }
 
 bool OutputFits(const std::string& out, const std::string& in) {

@@ -6,6 +6,7 @@
 
 #include "app/AppState.h"
 #include "app/MainWindowPort.h"
+#include "files/SpectrumFile.h"
 
 namespace tavlex::cli {
 
@@ -17,13 +18,18 @@ class Session {
 
   AppState& State() { return *state_; }
   HeadlessWindow& Window() { return window_; }
-  // File -> Read into the displayed slot; on failure says why on stderr and returns false.
+  // File -> Read into the displayed slot, as RunReadOptions asks; on failure says why on stderr
+  // and returns false. What the read changed (padding, binning) is said on stderr too.
   bool Read(const std::string& path);
 
  private:
   std::unique_ptr<AppState> state_;
   HeadlessWindow window_;
 };
+
+// How the spectrum files of this run are read (--rebin). A run is one command, so it is one
+// setting for all of its files.
+SpectrumReadOptions& RunReadOptions();
 
 // Whether `out` can be written by a command that reads `in` (its folder is there and writable, it
 // is no folder, pipe or device, and not `in` itself); says why not on stderr.

@@ -25,7 +25,6 @@ namespace filetext {
 inline constexpr const char* kWriteError = "File Write Error !";
 inline constexpr const char* kOpenError = "Error ! File Open";
 inline constexpr const char* kPathTooLong = "Error ! Path Too Long";
-inline constexpr const char* kTooManyChannels = "Error ! Over 4096ch";
 }  // namespace filetext
 
 enum class FileStatus {
@@ -35,6 +34,8 @@ enum class FileStatus {
   ChannelMismatch,  // the counts found differ from the header, or there are none
   TooManyChannels,  // header and counts agree on more than the 4096 the program holds
   WriteError,       // writing failed; a file that was there before is kept
+  BadContent,       // a text spectrum with a line that is no count (negative, no number, ...)
+  TooLarge,         // a file too big to be a spectrum, refused before it is read
 };
 
 struct FileResult {
@@ -44,6 +45,9 @@ struct FileResult {
   std::string message;     // the one-line text shown in Edit1; empty on success
   // Why a file could not be opened, when that is known.
   PathProblem problem = PathProblem::None;
+  // Reads: what was wrong with the content (BadContent: "line 12: a negative count"), or on
+  // success what the read changed (padded, binned, calibration terms dropped).
+  std::string detail;
 
   bool ok() const { return status == FileStatus::Ok; }
 };
@@ -52,6 +56,20 @@ struct FileResult {
 std::string FileResultReason(const FileResult& result);
 // A command that failed with `status`: its message shown in the status box.
 FileResult ShowFailure(MainWindowPort& window, FileStatus status, const char* message);
+
+// How a spectrum file is to be read: `rebin` channels of the file summed into one (1 to 16).
+struct SpectrumReadOptions {
+  int rebin = 1;
+};
+inline constexpr int kMaxRebin = 16;
+// Files of this size or more are refused before anything is read.
+inline constexpr std::int64_t kMaxSpectrumFileBytes = std::int64_t{100} * 1024 * 1024;
+
+// The refusal of a spectrum of more than 4096 channels: the count, and the smallest factor that
+// would bring it within them. `cli` gives the command line's wording, else the status box's.
+std::string TooManyChannelsText(std::int64_t channels, bool cli);
+// The smallest power of two that bins `channels` into at most 4096.
+int RebinToFit(std::int64_t channels);
 
 // A spectrum as its file holds it: the header, then the counts.
 struct SpectrumData {
@@ -62,11 +80,14 @@ struct SpectrumData {
 
 // The program's one way to read a spectrum file: File -> Read, the command line and the
 // standards' load all come here. Opens a regular file only (a pipe or device is refused, never
-// waited on), reads it into `into` and checks it: the counts found agree with the header's
-// channel size, 1 to 4096 of them. Otherwise CannotOpen (with the path's problem),
-// ChannelMismatch or TooManyChannels, with the status box's message.
-FileResult ReadSpectrum(std::string_view path, SpectrumData& into);
-// The same from an input already open (the fuzzer's bytes).
+// waited on), and reads it in its format (SpectrumFormats.h: the program's .dat, or a text
+// spectrum of another program, known by its content, then by its extension) into `into`.
+// A .dat is checked as it is: the counts found agree with the header's channel size, 1 to 4096
+// of them. Otherwise CannotOpen (with the path's problem), ChannelMismatch, TooManyChannels,
+// BadContent or TooLarge, with the status box's message.
+FileResult ReadSpectrum(std::string_view path, SpectrumData& into,
+                        const SpectrumReadOptions& options = {});
+// A .dat from an input already open (the fuzzer's bytes).
 FileResult ReadSpectrum(QIODevice& in, SpectrumData& into);
 // The checks of a read, on a header and the counts found after it.
 FileResult CheckSpectrum(const SpectrumHeader& header, int found);
@@ -75,10 +96,11 @@ FileResult CheckSpectrum(const SpectrumHeader& header, int found);
 SpectrumData& SpectrumScratch();
 
 // File -> "&Read". checkedMemory: 0..2 when Mem1..Mem3 is the checked view, else kMcaView.
-// Fills Edit1 with the result's message; silent on success. Ends with the log-scale repaint
-// unless the file could not be opened.
+// Fills Edit1 with the result's message; on success silent, unless the read changed the file's
+// spectrum (padded, binned, calibration reduced to a line), which Edit1 then says. Ends with the
+// log-scale repaint unless the file could not be opened.
 FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path,
-                            int checkedMemory);
+                            int checkedMemory, const SpectrumReadOptions& options = {});
 // File -> "&Write": the displayed spectrum, replacing the file only once it is written whole.
 FileResult WriteSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path);
 // A .dat file of this header and these counts, written as File -> Write writes (a failure shown

@@ -10,6 +10,7 @@
 #include "display/Plot.h"
 #include "files/FileAccess.h"
 #include "files/SpectrumFile.h"
+#include "files/SpectrumFormats.h"
 
 namespace tavlex {
 namespace {
@@ -67,7 +68,7 @@ FileResult CheckSpectrum(const SpectrumHeader& header, int found) {
     r.message = Format("%d", found);
   } else if (found > kMaxChannels) {
     r.status = FileStatus::TooManyChannels;
-    r.message = filetext::kTooManyChannels;
+    r.message = TooManyChannelsText(found, false);
   }
   return r;
 }
@@ -77,7 +78,8 @@ FileResult ReadSpectrum(QIODevice& in, SpectrumData& into) {
   return CheckSpectrum(into.header, into.channels);
 }
 
-FileResult ReadSpectrum(std::string_view path, SpectrumData& into) {
+FileResult ReadSpectrum(std::string_view path, SpectrumData& into,
+                        const SpectrumReadOptions& options) {
   QFile file;
   if (const PathProblem problem = OpenInputFile(path, file); problem != PathProblem::None) {
     into.channels = 0;
@@ -87,7 +89,7 @@ FileResult ReadSpectrum(std::string_view path, SpectrumData& into) {
     r.problem = problem;
     return r;
   }
-  return ReadSpectrum(file, into);
+  return ReadAnySpectrum(file, path, into, options);
 }
 
 SpectrumData& SpectrumScratch() {
@@ -121,15 +123,28 @@ FileResult ApplyDat(AppState& s, MainWindowPort& window, const SpectrumData& rea
 }
 
 FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_view path,
-                            int checkedMemory) {
+                            int checkedMemory, const SpectrumReadOptions& options) {
   if (!SplitFileName(s, path))
     return ShowFailure(window, FileStatus::PathTooLong, filetext::kPathTooLong);
   SpectrumData& read = SpectrumScratch();
-  if (FileResult r = ReadSpectrum(path, read); r.status == FileStatus::CannotOpen) {
-    window.SetText(Field::Edit1, r.message);
-    return r;
+  const FileResult got = ReadSpectrum(path, read, options);
+  if (got.status == FileStatus::CannotOpen) {
+    window.SetText(Field::Edit1, got.message);
+    return got;
   }
-  const FileResult r = ApplyDat(s, window, read, checkedMemory);
+  FileResult r;
+  if (got.ok()) {
+    r = ApplyDat(s, window, read, checkedMemory);
+  } else {
+    // The display stays as it was; the header of the MCA slot comes back as for any refusal.
+    r = got;
+    s.currentHeader = s.mcaHeader;
+    window.SetText(Field::Edit1, r.message);
+  }
+  if (r.ok() && !got.detail.empty()) {
+    r.detail = got.detail;
+    window.SetText(Field::Edit1, Format("Read %s: %s", s.dataFileName, got.detail.c_str()));
+  }
   s.logScale = 1;
   ShowScaleAndRepaint(s, window);
   return r;
@@ -156,7 +171,11 @@ std::string FileResultReason(const FileResult& r) {
       if (r.channelsFound == 0 && r.headerChannels == 0) return "the file holds no channels";
       return Format("%d channels found, the header declares %d", r.channelsFound, r.headerChannels);
     case FileStatus::TooManyChannels:
-      return Format("%d channels, more than the 4096 the program holds", r.channelsFound);
+      return TooManyChannelsText(r.channelsFound, true);
+    case FileStatus::BadContent:
+      return r.detail;
+    case FileStatus::TooLarge:
+      return "100 MB or more, too large for a spectrum file";
     case FileStatus::WriteError:
       return "write error; a file that was there is kept";
   }

@@ -112,8 +112,8 @@ TEST_F(DatReadTest, ARejectedFileLeavesTheDisplayedSpectrumAlone) {
       {DatFile(256, 0).left(60), "0"},  // cut short inside the header
       {DatFile(-1, 10), "10"},          // a negative channel size
       {DatFile(9000, 9000), "8192"},    // the reader stops at 8192 counts
-      {DatFile(5000, 5000), "Error ! Over 4096ch"},
-      {DatFile(4097, 4097), "Error ! Over 4096ch"},
+      {DatFile(5000, 5000), "Error ! 5000ch Over 4096ch, Read with Rebin 2"},
+      {DatFile(4097, 4097), "Error ! 4097ch Over 4096ch, Read with Rebin 2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown);

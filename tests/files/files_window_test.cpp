@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
+#include <string>
 
 #include "link/Backends.h"
 #include "tests/files/FileBytes.h"
@@ -107,6 +111,37 @@ TEST_F(FilesWindowTest, ACancelledDialogChangesNothing) {
     EXPECT_EQ(form->Edit1->text(), "Status");
   }
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+// Other programs' spectra: offered by the dialog, a larger one read binned by the factor the
+// small dialog asks for (or left unread), a short one padded and the status box saying so.
+TEST_F(FilesWindowTest, ReadsOtherProgramsSpectraBinnedWhenAsked) {
+  std::string spe = "$SPEC_ID:\nbig\n$DATA:\n0 8191\n";
+  for (int c = 0; c < 8192; ++c) spe += c % 2 ? "1\n" : "2\n";
+  Choose("big.spe");
+  WriteAll(*chosen, QByteArray::fromStdString(spe));
+  for (const bool accept : {false, true}) {
+    s.channelSize = 1024;
+    QTimer::singleShot(0, [accept] {
+      auto* ask = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(ask, nullptr);
+      EXPECT_EQ(ask->objectName(), "RebinDialog");
+      EXPECT_EQ(ask->intValue(), 2);
+      accept ? ask->accept() : ask->reject();
+    });
+    form->Read1->trigger();
+    EXPECT_EQ(shown->nameFilters().front(), "All spectra (*.dat *.msa *.mca *.spe *.csv *.txt)");
+    EXPECT_EQ(s.channelSize, accept ? 4096 : 1024);
+    EXPECT_EQ(form->Edit1->text(), accept ? "Read big.spe: binned by 2 from 8192 channels"
+                                          : "Error ! 8192ch Over 4096ch, Read with Rebin 2");
+  }
+  EXPECT_EQ(s.spectrumCounts[4095], 3);
+  Choose("short.csv");
+  WriteAll(*chosen, "channel,counts\r\n0,7\r\n1,8\r\n");
+  form->Read1->trigger();
+  EXPECT_EQ(s.channelSize, 256);
+  EXPECT_EQ(s.spectrumCounts[1], 8);
+  EXPECT_EQ(form->Edit1->text(), "Read short.csv: padded with zeros from 2 to 256 channels");
 }
 
 }  // namespace
