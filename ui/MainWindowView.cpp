@@ -27,7 +27,8 @@ WindowShow ShowOf(Qt::WindowStates state) {
 
 void TForm1::PaintBox1MouseDown(Qt::MouseButton button, int x, int) {
   AppState& s = State();
-  if (button != Qt::LeftButton || !ClickInPlot(s, x)) return;
+  // Another button, or a press beside the plot's columns, is no command at all.
+  if (button != Qt::LeftButton || !ClickInPlot(s, x)) return CommandDeclined();
   const int channel = ChannelAtClick(s, x);
   if (AXFM->currentWidget() == ROISet) {
     const int roi = RoiOfListIndex(ROINoSelect->currentIndex());
