@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -41,6 +42,8 @@ void BM_RunMlsqFit_16x4096(benchmark::State& state) {
   for (int k = 0; k < kStandardSlots; ++k) {
     for (int c = 0; c < kMaxChannels; ++c) counts[c] = StandardCount(k, c);
     FilterSpectrum(counts, kMaxChannels, dm->referenceSpectra[k]);
+    std::copy_n(counts, kMaxChannels, dm->referenceCounts[k]);
+    dm->referenceChannels[k] = kMaxChannels;
   }
   for (int c = 0; c < kMaxChannels; ++c) {
     double v = 0;

@@ -52,8 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int j = 0; j < kMaxChannels; ++j)
     dm.scratchCounts[j] = j < static_cast<int>(size) ? data[j] : 0;
   FilterSpectrum(dm.scratchCounts, channels, dm.scratchFiltered);
-  for (int k = 0; k < dm.activeCount; ++k)
+  for (int k = 0; k < dm.activeCount; ++k) {
     std::memcpy(dm.referenceSpectra[k], dm.scratchFiltered, sizeof dm.scratchFiltered);
+    std::memcpy(dm.referenceCounts[k], dm.scratchCounts, sizeof dm.scratchCounts);
+    dm.referenceChannels[k] = channels;
+  }
   dm.sampleChannels = channels;
   std::uint8_t before[kStandardSlots][4];
   for (int i = 0; i < kStandardSlots; ++i)

@@ -122,6 +122,7 @@ FitStatus TDmSMTX::RunMlsqFit(bool loaded) {
   if (m == 0) return FitStatus::NoStandards;
   if (const FitStatus fault = CheckSample(channels, m); fault != FitStatus::Fitted) return fault;
   ScaleByLiveTime(m);
+  // A range from a file may start before channel 0; the sums start at 0.
   int lo[kStandardSlots], hi[kStandardSlots];
   for (int k = 0; k < m; ++k) {
     lo[k] = std::clamp<int>(activeStandards[k].RoiLow(), 0, channels);

@@ -72,8 +72,10 @@ FitStatus FitDisplayedSpectrum(const AppState& s, MainWindowPort& window, TDmSMT
   std::fill(dm.sampleCounts + n, dm.sampleCounts + kMaxChannels, 0);
   dm.sampleChannels = n;
   dm.sampleLiveTime = s.liveTime;
+  const std::string before = window.Text(Field::Edit1);
   const FitStatus status = dm.RunMlsqFit(s.standardsLoaded == 1);
-  if (status == FitStatus::Fitted)
+  // What was said while the table dialog was open (a lost link) is news, not a stale error.
+  if (status == FitStatus::Fitted && window.Text(Field::Edit1) == before)
     window.SetText(Field::Edit1, dm.LiveTimesUsed() ? "" : stdtext::kCountsCompared);
   else if (const std::string m = FitMessage(status, dm); !m.empty())
     window.SetText(Field::Edit1, m);
