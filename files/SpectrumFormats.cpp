@@ -113,6 +113,7 @@ FileResult ReadAnySpectrum(QIODevice& in, std::string_view name, SpectrumData& i
     into.channels = 0;
     return TooLarge();
   }
+  into.unit = nullptr;
   const QByteArray head = in.peek(4096);
   const SpectrumFormat format =
       DetectSpectrumFormat(name, std::string_view(head.constData(), head.size()));
