@@ -76,6 +76,9 @@ struct SpectrumData {
   SpectrumHeader header;
   std::int32_t counts[kReadBufferChannels];
   int channels = 0;  // whole counts found after the header
+  // The unit of the header's calibration when the file names it (text spectra are read in
+  // keV); null for a .dat, which leaves the unit in effect as it is.
+  const char* unit = nullptr;
 };
 
 // The program's one way to read a spectrum file: File -> Read, the command line and the

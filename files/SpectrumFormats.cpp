@@ -113,6 +113,7 @@ FileResult ReadAnySpectrum(QIODevice& in, std::string_view name, SpectrumData& i
     into.channels = 0;
     return TooLarge();
   }
+  into.unit = nullptr;
   const QByteArray head = in.peek(4096);
   const SpectrumFormat format =
       DetectSpectrumFormat(name, std::string_view(head.constData(), head.size()));
@@ -125,9 +126,10 @@ FileResult ReadAnySpectrum(QIODevice& in, std::string_view name, SpectrumData& i
     if (r.ok() && rebin > 1) r.detail = Format("binned by %d", rebin);
     return r;
   }
-  // A pipe gives no size: it is read up to the limit, and refused when that is reached.
-  QByteArray text;
-  while (text.size() < kMaxSpectrumFileBytes) {
+  // A file's size is known and below the limit. A pipe gives none: it is read up to the limit,
+  // and refused when that is reached.
+  QByteArray text = in.isSequential() ? QByteArray() : in.readAll();
+  while (in.isSequential() && text.size() < kMaxSpectrumFileBytes) {
     const QByteArray part = in.read(1 << 20);
     if (part.isEmpty()) break;
     text += part;

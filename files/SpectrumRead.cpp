@@ -135,6 +135,8 @@ FileResult ReadSpectrumFile(AppState& s, MainWindowPort& window, std::string_vie
   FileResult r;
   if (got.ok()) {
     r = ApplyDat(s, window, read, checkedMemory);
+    if (read.unit != nullptr && read.header.HoldsCalibration())
+      CopyText(s.energyUnit, sizeof s.energyUnit, read.unit);
   } else {
     // The display stays as it was; the header of the MCA slot comes back as for any refusal.
     r = got;

@@ -313,6 +313,7 @@ FileResult Finish(SpectrumData& into, const Counts& counts, const Found& found, 
   const int size =
       *std::find_if(std::begin(kSizes), std::end(kSizes), [&](int s) { return s >= binned; });
   SpectrumHeader& h = into.header;
+  into.unit = nullptr;
   h.Clear();
   h.SetChannelSize(static_cast<std::int16_t>(size));
   h.SetNoCalibrationMarker(1.0f);
@@ -322,6 +323,7 @@ FileResult Finish(SpectrumData& into, const Counts& counts, const Found& found, 
     const float offset = static_cast<float>(cal.offset + cal.slope * (rebin - 1) / 2);
     if (std::isfinite(slope) && std::isfinite(offset)) {
       h.SetNoCalibrationMarker(0.0f);
+      into.unit = "keV";
       h.SetCalSlope(slope);
       h.SetCalOffset(offset);
     }

@@ -374,6 +374,7 @@ TEST_F(TextReadTest, EveryExportReadsBackAsItWasWritten) {
     const QString path = dir.filePath(QString("out.") + ExportExtension(f));
     ASSERT_TRUE(ExportSpectrum(s, f, Path(path)).ok());
     HeadlessWindow window;
+    CopyText(s.energyUnit, sizeof s.energyUnit, "eV");  // the unit of an earlier calibration
     const FileResult r = ReadSpectrumFile(s, window, Path(path), 1);
     ASSERT_TRUE(r.ok()) << r.message << r.detail;
     EXPECT_EQ(r.detail, "");
@@ -382,6 +383,7 @@ TEST_F(TextReadTest, EveryExportReadsBackAsItWasWritten) {
       ASSERT_EQ(s.memCounts[1][c], c == 7 ? 2147483647 : (c * 37) % 1001) << c;
     EXPECT_NEAR(s.calSlope, 0.0123f, 0.0123f * 2e-7);
     EXPECT_NEAR(s.calOffset, -0.071f, 0.071f * 2e-7);
+    EXPECT_STREQ(s.energyUnit, "keV");
     if (f == ExportFormat::Csv) continue;  // counts and energies only
     EXPECT_EQ(s.liveTime, 975);
     EXPECT_EQ(s.realTime, 1000);
