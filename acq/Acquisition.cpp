@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "acq/AcqShared.h"
+#include "analysis/Calibration.h"
 #include "app/AcqDate.h"
 #include "display/Plot.h"
 
@@ -97,8 +98,8 @@ void TakeDisplayState(LinkContext& c, bool takeCursor) {
   s.viewStart = st.DisplayStart();
   SetNumberText(c.window, Field::Label2, st.DisplayEnd(), "ch");
   s.viewEnd = st.DisplayEnd();
-  SetNumberText(c.window, Field::Label3, st.Cursor(), "");
   if (takeCursor) s.cursorChannel = st.Cursor();
+  ShowChannelReadout(s, c.window, st.Cursor());
   const int vfs = st.VfsIndex();
   if (vfs == 0) {
     s.logScale = 1;

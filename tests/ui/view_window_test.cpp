@@ -11,12 +11,16 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest/QTest>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "files/SpectrumFile.h"
 #include "tests/acq/AcqFixture.h"
 #include "ui/PaintBox.h"
 
@@ -320,6 +324,113 @@ TEST_F(ViewWindowTest, SnapPeakAndFwhmReportInTheWindow) {
   Click(form->FWHM);
   EXPECT_EQ(Edit1(), "Peak   145.00 Ch.");
   EXPECT_EQ(form->FwhmVal->text(), "undefined");
+}
+
+TEST_F(ViewWindowTest, TheEnergyReadoutIsTheCursorChannelsWhereverTheCursorMoves) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("r.dat").toStdString();
+  auto calibrate = [&](SpectrumHeader& h, float slope) {
+    h.SetChannelSize(4096);
+    h.SetNoCalibrationMarker(0);
+    h.SetCalSlope(slope);
+    h.SetCalOffset(0);
+  };
+  struct Row {
+    const char* what;
+    std::function<void()> move;
+    const char *channel, *energy;
+  };
+  const Row rows[] = {
+      {"snap",
+       [&] {
+         Counts(540, {10, 50, 100, 50, 10});
+         s().cursorChannel = 536;
+         Click(form->SnapPeak);
+       },
+       "542", "    5.42"},
+      {"read",
+       [&] {
+         ASSERT_TRUE(WriteSpectrumFile(s(), *form, file).ok());
+         s().cursorChannel = 1744;
+         ASSERT_TRUE(ReadSpectrumFile(s(), *form, file, kMcaView).ok());
+       },
+       "2048", "   20.48"},
+      {"memory",
+       [&] {
+         s().memHeader[0] = s().currentHeader;
+         calibrate(s().memHeader[0], 0.02f);
+         s().cursorChannel = 1000;
+         Click(form->Mem1Spec);
+       },
+       "1000", "   20.00"},
+      {"analyser's slot",
+       [&] {
+         calibrate(s().mcaHeader, 0.03f);
+         Click(form->McaMem);
+       },
+       "1000", "   30.00"},
+      {"zoom",
+       [&] {
+         s().channelSize = 1024;
+         s().viewStart = 0;
+         s().viewEnd = 1023;
+         s().cursorChannel = 2048;
+         Click(form->Expand);
+       },
+       "768", "    7.68"},
+      {"analyser's status",
+       [&] {
+         s().channelSize = 4096;
+         Start();
+         std::uint8_t reply[SimAnalyser::kMaxReply];
+         sim().HandleFrame(reinterpret_cast<const std::uint8_t*>("$@C3000;"), 8, reply);
+         AdvanceMs(100);
+         Tick();
+       },
+       "3000", "   30.00"},
+  };
+  for (const Row& r : rows) {
+    s().calibrated = 1;
+    s().calSlope = 0.01f;
+    s().calOffset = 0;
+    form->SetText(Field::Label8, "stale");
+    r.move();
+    EXPECT_EQ(Text(Field::Label3), r.channel) << r.what;
+    EXPECT_EQ(Text(Field::Label8), r.energy) << r.what;
+  }
+}
+
+TEST_F(ViewWindowTest, TheReadoutLabelsShowWholeAndNeverRunIntoEachOther) {
+  // Energies "%8.2f" makes of the cursor channel, with units up to 7 letters, and the longest
+  // count, in both layouts.
+  const std::pair<float, const char*> rows[] = {
+      {17.4f, "keV"}, {99999.99f, "Kiloele"}, {-9999.99f, "WWWWWWW"}, {-3.4e38f, "WWWWWWW"}};
+  s().spectrumCounts[800] = INT32_MIN;
+  auto check = [&](const char* layout) {
+    for (const auto& [energy, unit] : rows) {
+      s().calibrated = 1;
+      s().calSlope = 0;
+      s().calOffset = energy;
+      std::strcpy(s().energyUnit, unit);
+      ClickPlot(s().plotLeft + 100 * s().plotBitmap.width() / 512);
+      ASSERT_EQ(s().cursorChannel, 800);
+      const QLabel* row[] = {form->Label1, form->Label3, form->Label5,  form->Label8, form->Label9,
+                             form->Label6, form->Label7, form->Label10, form->Label2};
+      for (std::size_t i = 0; i < std::size(row); ++i) {
+        const std::string what = layout + (" " + row[i]->objectName().toStdString()) + " " + unit;
+        EXPECT_GE(row[i]->width(), row[i]->sizeHint().width()) << what;
+        if (i > 0) {
+          EXPECT_LT(row[i - 1]->geometry().right(), row[i]->x()) << what;
+        }
+      }
+    }
+  };
+  check("normal");
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  form->showMaximized();
+  QTRY_COMPARE(Edit1(), std::string("Maximized"));
+  check("large");
 }
 
 TEST_F(ViewWindowTest, MaximizeShowsTheLargeLayoutBesideTheControlsAndRestoreTheNormal) {

@@ -13,8 +13,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest/QTest>
 #include <memory>
 
@@ -99,8 +102,8 @@ TEST_F(WindowTest, WindowAndAreasHaveTheirPlaces) {
   EXPECT_EQ(Find<QWidget>("Panel1")->geometry(), QRect(562, 136, 169, 97));
   EXPECT_EQ(Find<QWidget>("PageControl1")->geometry(), QRect(562, 240, 169, 121));
   EXPECT_EQ(Find<QWidget>("Edit1")->geometry(), QRect(562, 372, 167, 20));
-  const std::pair<const char*, int> labels[] = {{"Label1", 18}, {"Label3", 98},  {"Label5", 144},
-                                                {"Label8", 168}, {"Label9", 200}, {"Label6", 236},
+  const std::pair<const char*, int> labels[] = {{"Label1", 20},  {"Label3", 98},   {"Label5", 144},
+                                                {"Label8", 168}, {"Label9", 200},  {"Label6", 236},
                                                 {"Label7", 256}, {"Label10", 312}, {"Label2", 500}};
   for (auto [name, left] : labels) {
     EXPECT_EQ(Find<QWidget>(name)->pos(), QPoint(left, 330)) << name;
@@ -128,6 +131,69 @@ TEST_F(WindowTest, TabsCarryTheirCaptionsInOrder) {
   EXPECT_EQ(pages->tabText(1), "Calic. Plot");
   EXPECT_EQ(pages->tabText(2), "Rada");
   EXPECT_EQ(pages->widget(2)->objectName(), "TabSheet3");
+}
+
+// Controls under `top` whose caption, text or longest list entry is wider than the room they
+// give it, and tabs cut short, by name and text.
+QStringList CutCaptions(QWidget* top) {
+  QStringList cut;
+  for (QWidget* w : top->findChildren<QWidget*>()) {
+    if (w->window() != top->window()) continue;  // a dialog of its own
+    w->ensurePolished();                         // fonts of style sheets apply from here
+    const QFontMetrics fm(w->font());
+    const int frame = 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
+    QString text;
+    int need = 0;
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+      text = b->text();
+      need = fm.horizontalAdvance(text) + frame +
+             w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w);
+    } else if (auto* a = qobject_cast<QAbstractButton*>(w); a && !qobject_cast<QToolButton*>(w)) {
+      text = a->text();
+      need = a->sizeHint().width();
+    } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
+      text = l->text();
+      need = l->sizeHint().width();
+    } else if (auto* e = qobject_cast<QLineEdit*>(w);
+               e && e->objectName() != "qt_spinbox_lineedit") {
+      text = e->text();
+      need = fm.horizontalAdvance(text) + frame + 4;  // the box's own text margins
+    } else if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable()) {
+      for (int i = 0; i < c->count(); ++i) text += c->itemText(i) + " ";
+      need = c->sizeHint().width();
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+      text = g->title();
+      need = g->minimumSizeHint().width();
+    } else if (auto* bar = qobject_cast<QTabBar*>(w)) {
+      // Every tab at its natural width, side by side, without scrolling.
+      for (int i = 0; i < bar->count(); ++i) text += bar->tabText(i) + " ";
+      need = bar->sizeHint().width();
+      w = bar->parentWidget();
+    }
+    if (need > w->width()) cut << w->objectName() + ": " + text;
+  }
+  return cut;
+}
+
+TEST_F(WindowTest, EveryCaptionAndListEntryShowsWholeInBothLayouts) {
+  TMcaAbout about(form.get());
+  EXPECT_EQ(CutCaptions(&about).join(" | ").toStdString(), "") << "about box";
+  EXPECT_EQ(CutCaptions(form.get()).join(" | ").toStdString(), "") << "normal";
+  // Every named control shown inside the box or page that holds it, at the design size.
+  about.show();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  for (QWidget* top : {static_cast<QWidget*>(&about), form->centralWidget()})
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+      if (w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
+          w->window() != top->window() || !w->isVisibleTo(top))
+        continue;
+      EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+          << w->objectName().toStdString();
+    }
+  form->showMaximized();
+  QTRY_COMPARE(form->Text(Field::Edit1), std::string("Maximized"));
+  EXPECT_EQ(CutCaptions(form.get()).join(" | ").toStdString(), "") << "large";
 }
 
 TEST_F(WindowTest, AcquisitionButtonsStartDisabledAndTimerOff) {
