@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "acq/AcqShared.h"
+#include "analysis/Calibration.h"
 #include "app/AcqDate.h"
 #include "display/Plot.h"
 
@@ -108,8 +109,8 @@ void TakeDisplayState(LinkContext& c, bool takeCursor) {
   s.viewStart = place.start;
   SetNumberText(c.window, Field::Label2, place.end, "ch");
   s.viewEnd = place.end;
-  SetNumberText(c.window, Field::Label3, place.cursor, "");
   if (takeCursor) s.cursorChannel = place.cursor;
+  ShowChannelReadout(s, c.window, place.cursor);
   const int vfs = st.VfsIndex();
   if (vfs == 0) {
     s.logScale = 1;

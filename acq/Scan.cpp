@@ -6,6 +6,7 @@
 
 #include "acq/AcqShared.h"
 #include "acq/Acquisition.h"
+#include "analysis/Calibration.h"
 #include "app/AcqDate.h"
 #include "display/Memories.h"
 #include "display/Plot.h"
@@ -122,6 +123,7 @@ void ShowMcaSlot(LinkContext& c) {
   // A slot whose header holds no channel count keeps the one in effect.
   if (IsMcaMemorySize(s.currentHeader.ChannelSize())) s.channelSize = s.currentHeader.ChannelSize();
   RestoreFromHeader(s, s.currentHeader);
+  ShowCursorReadout(s, c.window);
   if (s.deviceOpen == 1) {
     BeginOperation(c);
     ReadSpectrumBlocks(c, 0);

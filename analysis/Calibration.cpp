@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 
 #include "analysis/Peak.h"
 #include "app/Convert.h"
@@ -67,6 +68,25 @@ CalibStatus CalibrationLine(const CalibPoints& p, CalibLine& line) {
 float ChannelEnergy(float channel, float slope, float offset) {
   const float product = channel * slope;
   return product + offset;
+}
+
+void ShowChannelReadout(const AppState& s, MainWindowPort& window, int channel) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d", channel);
+  window.SetText(Field::Label3, text);
+  if (s.calibrated != 1) return;
+  const float energy = ChannelEnergy(static_cast<float>(channel), s.calSlope, s.calOffset);
+  std::snprintf(text, sizeof text, "%8.2f", static_cast<double>(energy));
+  window.SetText(Field::Label8, text);
+  window.SetText(Field::Label9, s.energyUnit);
+}
+
+void ShowCursorReadout(const AppState& s, MainWindowPort& window) {
+  ShowChannelReadout(s, window, s.cursorChannel);
+}
+
+float WidthEnergy(float widthChannels, float slope) {
+  return std::fabs(widthChannels * slope);
 }
 
 CalibStatus ExecCalib(AppState& s, MainWindowPort& window, const CalibTexts& t) {

@@ -61,6 +61,16 @@ CalibStatus CalibrationLine(const CalibPoints& points, CalibLine& line);
 // The energy of a channel as the readout shows it, in single precision.
 float ChannelEnergy(float channel, float slope, float offset);
 
+// The readout under the plot for a channel: Label3 the channel, and when a calibration exists its
+// energy in Label8 ("%8.2f") and the unit in Label9. Every cursor move shows the readout
+// through here, so the energy is always the shown channel's.
+void ShowChannelReadout(const AppState& s, MainWindowPort& window, int channel);
+// The readout of the cursor channel.
+void ShowCursorReadout(const AppState& s, MainWindowPort& window);
+
+// A width in channels as an energy width: its size, whichever way the calibration runs.
+float WidthEnergy(float widthChannels, float slope);
+
 // The texts of the "Eng.Calib" tab as Exec Calib reads them.
 struct CalibTexts {
   std::string_view lowChannel, highChannel, lowEnergy, highEnergy, unit;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/Calibration.h"
+
 namespace tavlex {
 namespace {
 
@@ -108,6 +110,9 @@ std::optional<FwhmResult> MeasureFwhm(const SpectrumView& v, int cursor) {
     if (Count(v, i) <= r.half) break;
   }
   r.right -= 1;
+  // Near the view's border the scans' fallback edges can lie past the peak; edges that do not
+  // enclose it measure no width.
+  if (r.left > r.peak || r.right < r.peak) return r;
   const std::optional<float> lq = Crossing(Count(v, r.left), Count(v, r.left - 1), r.half);
   const std::optional<float> rq = Crossing(Count(v, r.right), Count(v, r.right + 1), r.half);
   if (!lq || !rq) return r;
@@ -128,9 +133,8 @@ std::optional<SnapResult> SnapPeakCommand(AppState& s, MainWindowPort& window) {
   s.peakCentroid = r->centroid;
   std::snprintf(text, sizeof text, "%8.2f", static_cast<double>(r->centroid));
   window.SetText(Field::Edit1, text);
-  std::snprintf(text, sizeof text, "%d", r->cursor);
-  window.SetText(Field::Label3, text);
   s.cursorChannel = r->cursor;
+  ShowCursorReadout(s, window);
   return r;
 }
 

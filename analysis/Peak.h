@@ -55,7 +55,8 @@ struct FwhmResult {
   float centroid = 0;
   int half = 0;
   int left = 0, right = 0;     // L and R of the edge scans
-  std::optional<float> width;  // none when an interpolation would divide by zero
+  // None when an interpolation would divide by zero or the edges do not enclose the peak.
+  std::optional<float> width;
 };
 // None when the window has no peak (or no centroid).
 std::optional<FwhmResult> MeasureFwhm(const SpectrumView& v, int cursor);

@@ -88,7 +88,7 @@ int Peak(const Args& args) {
     lines.push_back(
         {"centroid_energy", Number(centroidEnergy, false, "%.4f"), Number(centroidEnergy, true)});
     if (fwhm->width) {
-      const float width = *fwhm->width * s.calSlope;
+      const float width = WidthEnergy(*fwhm->width, s.calSlope);
       lines.push_back({"fwhm_energy", Number(width, false, "%.4f"), Number(width, true)});
     } else {
       lines.push_back({"fwhm_energy", "undefined", "null"});

@@ -57,7 +57,8 @@ int Report(const Args& args) {
   const std::string_view inputs[] = {in};
   const std::string why = WritePageFile(
       out, PageFormatFor(out), o.page,
-      [&](QPainter& p, QSize page) { DrawReportPage(p, page, s, now); }, inputs);
+      [&](QPainter& p, QSize page) { DrawReportPage(p, page, s, now); }, inputs,
+      PageShown::QuarterTurnAnticlockwise);
   if (!why.empty()) {
     Complain(out + ": " + why);
     return kExitFailure;

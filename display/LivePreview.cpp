@@ -24,13 +24,14 @@ void PreviewColumns(AppState& s, const ViewMap& map, int w, int h) {
 
 void PreviewHeader(PlotCanvas& c, AppState& s) {
   const AcqStatus& st = s.acqStatus;
-  NumberRight(c, 175, 5, "%8.1f", s.sxfmSetup.presetTime * 0.1);
-  NumberRight(c, 175, 18, "%8.1f", st.RealTime10ms() * 0.01);
+  const Colour number = HeaderNumberColour(s);
+  NumberRight(c, 175, 5, "%8.1f", s.sxfmSetup.presetTime * 0.1, number);
+  const int realField = NumberRight(c, 175, 18, "%8.1f", st.RealTime10ms() * 0.01, number);
   if (s.logScale == 0) c.Text(10, 18, VfsLabel(s.vfsIndex), s.headerTextColour);
-  NumberRight(c, 375, 5, "%8.2f", s.countRate);
-  NumberRight(c, 375, 18, "%8.2f", static_cast<double>(EventsSinceClear(s)) * 0.001);
+  NumberRight(c, 375, 5, "%8.2f", s.countRate, number);
+  NumberRight(c, 375, 18, "%8.2f", static_cast<double>(EventsSinceClear(s)) * 0.001, number);
   c.Text(50, 5, "* ACQ *", kRed);
-  c.Text(50, 18, s.currentHeader.Comment().substr(0, 31), kRed);
+  TextBefore(c, 50, 18, s.currentHeader.Comment().substr(0, 31), realField, kRed);
 }
 
 // Regions #0 to #7 on the analyser's own range, only when its view is compressed.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "analysis/Calibration.h"
 #include "display/Plot.h"
 #include "display/RoiColours.h"
 
@@ -60,6 +61,8 @@ bool ShowMemory(AppState& s, MainWindowPort& window, int k) {
   s.channelSize = s.currentHeader.ChannelSize();
   std::copy_n(s.memCounts[k], s.channelSize, s.spectrumCounts);
   RestoreFromHeader(s, s.currentHeader);
+  // The memory may bring its own calibration.
+  ShowCursorReadout(s, window);
   PaintBox1Paint(s, window);
   return true;
 }

@@ -22,10 +22,28 @@ void CopyToPaintBox(AppState& s, MainWindowPort& window, unsigned parts) {
   window.PaintBoxChanged();
 }
 
-void NumberRight(PlotCanvas& c, int right, int y, const char* format, double value) {
+Colour HeaderNumberColour(const AppState& s) {
+  return s.headerBackColour == kPaperWhite ? s.headerTextColour : kAqua;
+}
+
+int NumberRight(PlotCanvas& c, int right, int y, const char* format, double value, Colour colour) {
   char text[48];
   std::snprintf(text, sizeof text, format, value);
-  c.TextRight(right, y, text, kAqua);
+  c.TextRight(right, y, text, colour);
+  return right - c.TextWidth(text);
+}
+
+void TextBefore(PlotCanvas& c, int x, int y, std::string_view text, int limit, Colour colour) {
+  // The longest start of the text that fits, by halving: names run to 255 characters.
+  std::size_t fits = 0, over = text.size() + 1;
+  while (over - fits > 1) {
+    const std::size_t mid = (fits + over) / 2;
+    if (x + c.TextWidth(text.substr(0, mid)) <= limit)
+      fits = mid;
+    else
+      over = mid;
+  }
+  c.Text(x, y, text.substr(0, fits), colour);
 }
 
 int PlotColumns(const QImage& plot) {
@@ -53,19 +71,22 @@ void DrawHeader(PlotCanvas& c, AppState& s, MainWindowPort& window) {
   std::snprintf(count, sizeof count, "%d", CountAt(s, s.cursorChannel));
   window.SetText(Field::Label7, count);
 
-  NumberRight(c, 175, 5, "%8.1f", s.presetTime * 0.1);
-  NumberRight(c, 175, 18, "%8.1f", s.realTime * 0.1);
-  NumberRight(c, 275, 5, "%8.1f", s.deadTime * 0.1);
-  NumberRight(c, 275, 18, "%8.1f", s.liveTime * 0.1);
+  const Colour number = HeaderNumberColour(s);
+  const int presetField = NumberRight(c, 175, 5, "%8.1f", s.presetTime * 0.1, number);
+  const int realField = NumberRight(c, 175, 18, "%8.1f", s.realTime * 0.1, number);
+  NumberRight(c, 275, 5, "%8.1f", s.deadTime * 0.1, number);
+  NumberRight(c, 275, 18, "%8.1f", s.liveTime * 0.1, number);
   if (s.acquiring == 0) s.countRate = 0;
   if (s.logScale == 0) c.Text(10, 18, VfsLabel(s.vfsIndex), s.headerTextColour);
-  NumberRight(c, 375, 5, "%8.2f", s.countRate);
-  NumberRight(c, 375, 18, "%8.2f", static_cast<double>(EventsSinceClear(s)) * 0.001);
+  NumberRight(c, 375, 5, "%8.2f", s.countRate, number);
+  NumberRight(c, 375, 18, "%8.2f", static_cast<double>(EventsSinceClear(s)) * 0.001, number);
   if (s.acquiring == 1)
     c.Text(50, 5, "  * ACQ *", kRed);
   else
-    c.Text(50, 5, FixedText(s.dataFileName, sizeof s.dataFileName), s.headerTextColour);
-  c.Text(50, 18, s.currentHeader.Comment().substr(0, 31), s.headerTextColour);
+    TextBefore(c, 50, 5, FixedText(s.dataFileName, sizeof s.dataFileName), presetField,
+               s.headerTextColour);
+  // The file keeps the whole comment; the band shows what fits before the real time.
+  TextBefore(c, 50, 18, s.currentHeader.Comment().substr(0, 31), realField, s.headerTextColour);
 }
 
 // Min-max bars joined at their bottoms when columns hold several channels, otherwise a

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display/PlotColours.h"
+#include "display/PlotLayers.h"
 
 namespace tavlex {
 namespace {
@@ -86,9 +87,9 @@ void DrawRois(PlotCanvas& c, AppState& s, const ViewMap& map) {
     roi.grossSum = TruncateSum(sums.gross);
     c.Text(420, 30 * i + 5, Label(roi), RoiColour(roi));
     std::snprintf(text, sizeof text, "%12.1f", sums.gross);
-    c.TextRight(510, 30 * i + 5, text, kAqua);
+    c.TextRight(510, 30 * i + 5, text, HeaderNumberColour(s));
     std::snprintf(text, sizeof text, "%12.1f", sums.net);
-    c.TextRight(510, 30 * i + 18, text, kAqua);
+    c.TextRight(510, 30 * i + 18, text, HeaderNumberColour(s));
     ShadeRoi(c, s, roi, map);
   }
 }

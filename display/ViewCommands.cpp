@@ -15,19 +15,7 @@ void RefreshRangeLabels(AppState& s, MainWindowPort& window) {
   window.SetText(Field::Label1, text);
   std::snprintf(text, sizeof text, "%dch", s.viewEnd);
   window.SetText(Field::Label2, text);
-  std::snprintf(text, sizeof text, "%d", s.cursorChannel);
-  window.SetText(Field::Label3, text);
-}
-
-void ShowCursorReadout(AppState& s, MainWindowPort& window) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d", s.cursorChannel);
-  window.SetText(Field::Label3, text);
-  if (s.calibrated != 1) return;
-  const float energy = ChannelEnergy(static_cast<float>(s.cursorChannel), s.calSlope, s.calOffset);
-  std::snprintf(text, sizeof text, "%8.2f", static_cast<double>(energy));
-  window.SetText(Field::Label8, text);
-  window.SetText(Field::Label9, s.energyUnit);
+  ShowCursorReadout(s, window);
 }
 
 void SwitchRoiOn(AppState& s, const RoiSetting& roi) {
@@ -50,7 +38,6 @@ void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& 
   }
   if (view.hasCursor) s.cursorChannel = view.cursor;
   RefreshRangeLabels(s, window);
-  ShowCursorReadout(s, window);
   if (view.linearStep >= 1 && view.linearStep <= 22) {
     s.vfsIndex = view.linearStep;
     s.logScale = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Calibration.h"
 #include "app/AppState.h"
 #include "app/MainWindowPort.h"
 
@@ -27,11 +28,8 @@ struct ViewSettings {
   std::vector<RoiSetting> rois;
 };
 
-// Writes the range labels: Label1 and Label2 from the view range, Label3 the cursor channel.
+// Writes the range labels: Label1 and Label2 from the view range, and the cursor readout.
 void RefreshRangeLabels(AppState& s, MainWindowPort& window);
-// The cursor readout after a cursor move: Label3, and the energy in Label8 and Label9 when a
-// calibration exists.
-void ShowCursorReadout(AppState& s, MainWindowPort& window);
 // A region switched on with these bounds, label (cut to 7 characters) and colour.
 void SwitchRoiOn(AppState& s, const RoiSetting& roi);
 // Applies the settings, then redraws axis, scale and background and repaints the spectrum.

@@ -1,6 +1,7 @@
 #include "display/ViewNav.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "display/Plot.h"
 #include "display/PlotBitmaps.h"
@@ -82,8 +83,10 @@ ViewRange ExpandRange(ViewRange view, int c, int channelSize, int width) {
 }
 
 ViewRange CompressRange(ViewRange view, int c, int channelSize, int width) {
-  const int s = Span(view) / width, sMax = channelSize / width;
-  if (s >= sMax) return view;
+  // The whole memory in view: nothing further out. (Counting channels per column instead would
+  // never let a memory narrower than the plot back out once expanded.)
+  if (Span(view) >= channelSize) return view;
+  const int s = Span(view) / width;
   int n, h;
   if (s == 0) {
     const int k2 = (width / Span(view)) / 2;
@@ -165,6 +168,17 @@ void CompressLocal(AppState& s, MainWindowPort& window) {
   s.viewStart = v.start;
   s.viewEnd = v.end;
   ShowNewRange(s, window);
+}
+
+void UnderPlotLefts(bool large, const int (&widths)[kUnderPlotLabelCount],
+                    int (&lefts)[kUnderPlotLabelCount], int gap) {
+  static_assert(std::size(kUnderPlotLabels) == kUnderPlotLabelCount);
+  int free = 0;  // the first column the next label may take
+  for (int i = 0; i < kUnderPlotLabelCount; ++i) {
+    const UnderPlotLabel& l = kUnderPlotLabels[i];
+    lefts[i] = std::max(large ? l.largeLeft : l.normalLeft, free);
+    free = lefts[i] + widths[i] + gap;
+  }
 }
 
 LayoutChange ResizeLayout(AppState& s, MainWindowPort& window, WindowShow before, WindowShow now) {

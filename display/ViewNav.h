@@ -71,4 +71,11 @@ inline constexpr UnderPlotLabel kUnderPlotLabels[] = {
 };
 inline constexpr int kLabelsTopNormal = 330, kLabelsTopLarge = 630;
 
+// The lefts of the labels under the plot, in the table's order, for labels `widths` pixels wide:
+// each stands at its design left unless the label before it reaches there, and then follows it
+// `gap` pixels on, so that a long energy or unit never runs into the next label.
+inline constexpr int kUnderPlotLabelCount = 9;
+void UnderPlotLefts(bool large, const int (&widths)[kUnderPlotLabelCount],
+                    int (&lefts)[kUnderPlotLabelCount], int gap = 4);
+
 }  // namespace tavlex

@@ -93,26 +93,19 @@ class Page {
 void DrawTrace(Page& page, const AppState& s, bool log, std::int32_t F, int pageWidth) {
   const ReportGeometry& g = page.g_;
   const int nCh = s.viewEnd - s.viewStart + 1;
-  const int per = nCh / g.plotH;
   auto value = [&](int channel) {
     return ReportScaledValue(s.spectrumCounts[channel], log, g.plotW, F);
   };
-  page.Pen(per >= 1 ? s.traceColour : 0x000000, 2);
+  page.Pen(nCh >= g.plotH ? s.traceColour : 0x000000, 2);
   page.p_.setBrush(Qt::NoBrush);
-  const float rowsPerChannel = static_cast<float>(g.plotH) / static_cast<float>(nCh);
   QPointF pen;  // where the previous row left the pen
   for (int k = 0; k < g.plotH; ++k) {
-    std::int64_t v = 0;
-    if (per >= 1) {
-      const int first = s.viewStart + per * k;
-      v = value(first);
-      for (int c = first + 1; c < first + per; ++c) v = std::max(v, value(c));
-    } else {
-      const int channel =
-          Trunc(static_cast<float>(s.viewStart) + static_cast<float>(k) / rowsPerChannel);
-      if (channel >= s.channelSize) break;
-      v = value(channel);
-    }
+    const ReportRow row = ReportRowChannels(k, nCh, g.plotH);
+    const int first = s.viewStart + row.first;
+    if (first >= s.channelSize) break;
+    std::int64_t v = value(first);
+    const int last = std::min(s.viewStart + row.last, s.channelSize - 1);
+    for (int c = first + 1; c <= last; ++c) v = std::max(v, value(c));
     // A count far beyond the full scale leaves the page at its right edge. Its row is drawn to
     // twice the page's width at most, which shows the same on the page and keeps coordinates
     // in a range every printer driver and PDF reader takes.
@@ -160,10 +153,7 @@ void DrawChannelTicks(Page& page, const AppState& s) {
   page.Pen(0x000000);
   page.Segment(g.left, g.top, g.left - g.T, g.top);
   page.Segment(g.left, g.top + g.plotH, g.left - g.T, g.top + g.plotH);
-  const float rowsPerChannel = static_cast<float>(g.plotH) / static_cast<float>(nCh);
-  auto rowOf = [&](int c) {
-    return Trunc(static_cast<float>(c - s.viewStart) * rowsPerChannel + static_cast<float>(g.top));
-  };
+  auto rowOf = [&](int c) { return g.top + ReportChannelRow(c - s.viewStart, nCh, g.plotH); };
   const ChannelSteps steps = ReportChannelSteps(nCh);
   auto ticks = [&](int step, int end, bool label) {
     const int first = (s.viewStart / step + 1) * step;
@@ -250,6 +240,22 @@ std::int64_t ReportScaledValue(std::int32_t count, bool logScale, int plotW,
   }
   if (fullScale <= 0) return 0;
   return static_cast<std::int64_t>(count) * plotW / fullScale;
+}
+
+ReportRow ReportRowChannels(int k, int nCh, int plotH) {
+  if (nCh >= plotH) {
+    const auto firstOf = [&](long long row) { return static_cast<int>(row * nCh / plotH); };
+    return {firstOf(k), firstOf(k + 1LL) - 1};
+  }
+  const float rowsPerChannel = static_cast<float>(plotH) / static_cast<float>(nCh);
+  const int channel = Trunc(static_cast<float>(k) / rowsPerChannel);
+  return {channel, channel};
+}
+
+int ReportChannelRow(int o, int nCh, int plotH) {
+  if (nCh >= plotH) return static_cast<int>(((o + 1LL) * plotH - 1) / nCh);
+  const float rowsPerChannel = static_cast<float>(plotH) / static_cast<float>(nCh);
+  return Trunc(static_cast<float>(o) * rowsPerChannel);
 }
 
 ChannelSteps ReportChannelSteps(int nCh) {

@@ -30,6 +30,18 @@ ReportGeometry ReportGeometryFor(int width, int height);
 std::int64_t ReportScaledValue(std::int32_t count, bool logScale, int plotW,
                                std::int32_t fullScale);
 
+// The channels row k of the trace shows, as offsets from viewStart, for a view of nCh channels on
+// plotH rows. With at least as many channels as rows every channel lies in exactly one row (row k
+// from k x nCh / plotH up to the next row's first); with fewer, each row shows one channel, so a
+// channel spans several rows.
+struct ReportRow {
+  int first, last;
+};
+ReportRow ReportRowChannels(int k, int nCh, int plotH);
+// The row, counted from the frame's top, where channel offset o of the view is drawn: the row
+// that holds it, or its first row when it spans several. The ticks stand there.
+int ReportChannelRow(int o, int nCh, int plotH);
+
 // Channel-axis label and minor-tick steps for a view of nCh channels.
 struct ChannelSteps {
   int label, minor;
@@ -58,11 +70,16 @@ PageFormat PageFormatFor(std::string_view path);
 // Default image page: A4 at 300 dots per inch.
 inline constexpr QSize kDefaultImagePage{2480, 3508};
 
+// How a PDF viewer shows the page: as drawn, or turned a quarter turn anticlockwise (the report
+// page, drawn turned on portrait paper, then reads as a landscape plot on screen).
+enum class PageShown { AsDrawn, QuarterTurnAnticlockwise };
+
 // Writes one page to `path` through the safe writer: a PDF of one A4 portrait page at 300 dots
 // per inch, or a PNG of `imagePage` pixels on white. `draw` gets the painter and the page size
 // in device pixels. Empty on success, else why nothing was written.
 using PageDrawer = std::function<void(QPainter&, QSize)>;
 std::string WritePageFile(std::string_view path, PageFormat format, QSize imagePage,
-                          const PageDrawer& draw, std::span<const std::string_view> inputs = {});
+                          const PageDrawer& draw, std::span<const std::string_view> inputs = {},
+                          PageShown shown = PageShown::AsDrawn);
 
 }  // namespace tavlex

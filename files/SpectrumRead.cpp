@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <algorithm>
 
+#include "analysis/Calibration.h"
 #include "app/Convert.h"
 #include "display/Memories.h"
 #include "display/Plot.h"
@@ -22,7 +23,7 @@ void ShowWholeSpectrum(AppState& s, MainWindowPort& window, int channels) {
   s.cursorChannel = channels / 2;
   window.SetText(Field::Label1, "0ch");
   window.SetText(Field::Label2, Format("%dch", channels - 1));
-  window.SetText(Field::Label3, Format("%d", s.cursorChannel));
+  ShowCursorReadout(s, window);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 #include <cmath>
 
 namespace tavlex {
@@ -64,6 +65,9 @@ TMcaAbout::TMcaAbout(QWidget* parent) : QDialog(parent) {
   Label3 = label("Label3", "Version: 1.0  2018/8/11", 128, 32);
   Label4 = label("Label4", "UpDate and DownLoad:", 128, 52);
   Label5 = label("Label5", "https://tavlex.example.org", 128, 64);
+  // The address is longer than the texts above it: moved left, short of the picture, as far as
+  // it needs to end inside the box.
+  Label5->move(std::clamp(width() - 4 - Label5->width(), 108, 128), 64);
   Label1 = label("Label1", "Copyright (C) Orvanel Co., Ltd.", 32, 90);
   Label1->setFixedWidth(222);
   Label1->setAlignment(Qt::AlignHCenter);

@@ -114,7 +114,10 @@ QLineEdit* TForm1::EditFor(Field field) const {
 void TForm1::SetText(Field field, std::string_view text) {
   if (field == Field::Edit1 || IsErrorMessage(text)) ++statusWrites_;
   const QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  if (QLabel* l = LabelFor(field)) l->setText(t);
+  if (QLabel* l = LabelFor(field); l && l->text() != t) {
+    l->setText(t);
+    PlaceUnderPlotLabels();
+  }
   if (QLineEdit* e = EditFor(field)) e->setText(t);
 }
 

@@ -11,6 +11,7 @@
 #include "app/AppState.h"
 #include "app/Clock.h"
 #include "app/MainWindowPort.h"
+#include "files/ReportPage.h"
 #include "link/Protocol.h"
 
 class QCheckBox;
@@ -222,13 +223,18 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void CreateNonVisual();
   void ConnectHandlers();
   QLabel* LabelFor(Field field) const;
+  // The labels under the plot as wide as their texts, at their layout's places, none running
+  // into the next.
+  void PlaceUnderPlotLabels();
   QLineEdit* EditFor(Field field) const;
   // Keeps the controls right of the plot at their distance from the client area's right edge.
   void AnchorRight();
   // One page on the printer; without a usable printer the page goes to a PDF or PNG file the
-  // user names. The choice of where is made before `prepare` runs.
+  // user names, where a PDF viewer shows it as `shown` says. The choice of where is made before
+  // `prepare` runs.
   void PrintPage(const std::function<void()>& prepare,
-                 const std::function<void(QPainter&, QSize)>& draw);
+                 const std::function<void(QPainter&, QSize)>& draw,
+                 PageShown shown = PageShown::AsDrawn);
 
   // Runs a command's handler. One that ends without writing the status box or an error, and
   // was not declined, has succeeded: an error message an earlier command left goes. Handlers a

@@ -70,7 +70,7 @@ void TForm1::CreatePlotArea(QWidget* client) {
   PaintBox1 = new PaintBoxWidget(*state_, client);
   PaintBox1->setObjectName("PaintBox1");
   PaintBox1->setGeometry(8, 8, 530, 320);
-  Label1 = MakeLabel(client, "Label1", "0000ch", 18, 330);
+  Label1 = MakeLabel(client, "Label1", "0000ch", 20, 330);
   Label3 = MakeLabel(client, "Label3", "@1024", 98, 330);
   Label5 = MakeLabel(client, "Label5", "[", 144, 330);
   Label8 = MakeLabel(client, "Label8", "0.00", 168, 330);
@@ -79,11 +79,9 @@ void TForm1::CreatePlotArea(QWidget* client) {
   Label7 = MakeLabel(client, "Label7", "12345678", 256, 330);
   Label10 = MakeLabel(client, "Label10", "Counts", 312, 330);
   Label2 = MakeLabel(client, "Label2", "4095ch", 500, 330);
-  // The readouts change length as they update; give them room.
-  for (QLabel* l : {Label1, Label3, Label7, Label2}) l->resize(56, l->height());
-  // Room for "%8.2f" with its leading blanks.
-  Label8->resize(40, Label8->height());
-  Label9->resize(34, Label9->height());
+  // The readouts change length as they update: each is sized to its text, and pushes the ones
+  // after it along when it would reach them.
+  PlaceUnderPlotLabels();
 }
 
 void TForm1::CreateAxfm(QWidget* client) {
@@ -118,14 +116,15 @@ void TForm1::CreateAxfm(QWidget* client) {
   ROINoSelect->setMaxVisibleItems(16);
   ROINoSelect->setCurrentIndex(-1);
   ROIOnCheck = MakeControl<QCheckBox>(ROISet, "ROIOnCheck", "ON", 92, 6, 60, 17);
-  Element = MakeControl<QLineEdit>(ROISet, "Element", "Element", 4, 28, 80, 21);
-  ROIColor = MakeAt<QComboBox>(ROISet, "ROIColor", 88, 28, 70, 21);
+  // The colour list as wide as its longest name with its swatch; the label box gives it room.
+  Element = MakeControl<QLineEdit>(ROISet, "Element", "Element", 4, 28, 62, 21);
+  ROIColor = MakeAt<QComboBox>(ROISet, "ROIColor", 68, 28, 94, 21);
   for (const NamedColour& c : kStandardColours) ROIColor->addItem(Swatch(c.value), c.name, c.value);
   ROIColor->setCurrentIndex(ROIColor->findData(static_cast<uint>(0xFF0000)));
-  ROILowCh = MakeControl<QCheckBox>(ROISet, "ROILowCh", "L_Ch", 4, 54, 54, 17);
-  EditROILow = MakeAt<QLineEdit>(ROISet, "EditROILow", 60, 52, 60, 21);
-  ROIHighCh = MakeControl<QCheckBox>(ROISet, "ROIHighCh", "H_Ch ", 4, 76, 54, 17);
-  EditROIHigh = MakeAt<QLineEdit>(ROISet, "EditROIHigh", 60, 74, 60, 21);
+  ROILowCh = MakeControl<QCheckBox>(ROISet, "ROILowCh", "L_Ch", 4, 54, 58, 17);
+  EditROILow = MakeAt<QLineEdit>(ROISet, "EditROILow", 62, 52, 60, 21);
+  ROIHighCh = MakeControl<QCheckBox>(ROISet, "ROIHighCh", "H_Ch ", 4, 76, 58, 17);
+  EditROIHigh = MakeAt<QLineEdit>(ROISet, "EditROIHigh", 62, 74, 60, 21);
 
   AcqMode = MakeAt<QGroupBox>(ROISCA, "AcqMode", 4, 2, 150, 94);
   AcqMode->setTitle(" ROISCA");
@@ -158,12 +157,15 @@ void TForm1::CreatePageControl(QWidget* client) {
   TabSheet2 = MakePage(PageControl1, "TabSheet2", "Calic. Plot");
   TabSheet3 = MakePage(PageControl1, "TabSheet3", "Rada");
 
+  // Three captions and texts side by side in the narrow page: a size smaller, so that each of
+  // them shows whole.
+  TabSheet1->setStyleSheet("* { font-size: 10px; } QCheckBox { spacing: 2px; }");
   LengCh = MakeControl<QCheckBox>(TabSheet1, "LengCh", "L_Ch.", 2, 3, 52, 17);
-  LowCh = MakeControl<QLineEdit>(TabSheet1, "LowCh", "Low Ch", 54, 1, 50, 20);
-  LoEng = MakeControl<QLineEdit>(TabSheet1, "LoEng", "Low Energy", 106, 1, 56, 20);
+  LowCh = MakeControl<QLineEdit>(TabSheet1, "LowCh", "Low Ch", 54, 1, 46, 20);
+  LoEng = MakeControl<QLineEdit>(TabSheet1, "LoEng", "Low Energy", 100, 1, 64, 20);
   HengCh = MakeControl<QCheckBox>(TabSheet1, "HengCh", "H_Ch.", 2, 25, 52, 17);
-  HiCh = MakeControl<QLineEdit>(TabSheet1, "HiCh", "High Ch", 54, 23, 50, 20);
-  HiEng = MakeControl<QLineEdit>(TabSheet1, "HiEng", "Hi Energy", 106, 23, 56, 20);
+  HiCh = MakeControl<QLineEdit>(TabSheet1, "HiCh", "High Ch", 54, 23, 46, 20);
+  HiEng = MakeControl<QLineEdit>(TabSheet1, "HiEng", "Hi Energy", 100, 23, 64, 20);
   Unit = MakeLabel(TabSheet1, "Unit", "Unit:", 4, 50);
   ChKev = MakeControl<QLineEdit>(TabSheet1, "ChKev", "keV", 36, 47, 40, 20);
   EngCalib = MakeControl<QPushButton>(TabSheet1, "EngCalib", "Exec Calib", 82, 46, 80, 22);
@@ -178,8 +180,8 @@ void TForm1::CreatePageControl(QWidget* client) {
   OverLapON = MakeControl<QPushButton>(TabSheet2, "OverLapON", "SnapShot", 84, 2, 78, 20);
   FWHM = MakeControl<QPushButton>(TabSheet2, "FWHM", "FWHM Calic.", 84, 24, 78, 20);
   FwhmVal = MakeControl<QLineEdit>(TabSheet2, "FwhmVal", "Ch [ keV ]", 84, 46, 78, 20);
-  PrintSpec = MakeControl<QPushButton>(TabSheet2, "PrintSpec", "H.Copy", 84, 70, 38, 20);
-  PlotLpt = MakeControl<QPushButton>(TabSheet2, "PlotLpt", "Plot", 124, 70, 38, 20);
+  PrintSpec = MakeControl<QPushButton>(TabSheet2, "PrintSpec", "H.Copy", 84, 70, 48, 20);
+  PlotLpt = MakeControl<QPushButton>(TabSheet2, "PlotLpt", "Plot", 133, 70, 30, 20);
 
   AddStd = MakeControl<QPushButton>(TabSheet3, "AddStd", "Add Std", 4, 8, 65, 20);
   EditStd = MakeControl<QPushButton>(TabSheet3, "EditStd", "Edit Std", 4, 35, 65, 20);

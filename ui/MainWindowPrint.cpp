@@ -31,7 +31,7 @@ QPrinter& TForm1::Printer() {
 }
 
 void TForm1::PrintPage(const std::function<void()>& prepare,
-                       const std::function<void(QPainter&, QSize)>& draw) {
+                       const std::function<void(QPainter&, QSize)>& draw, PageShown shown) {
   QPrinter& printer = Printer();
   if (PrinterReady(printer)) {
     QPainter painter;
@@ -52,7 +52,7 @@ void TForm1::PrintPage(const std::function<void()>& prepare,
   if (!chosen) return;
   const std::string path = QFile::encodeName(*chosen).toStdString();
   prepare();
-  if (!WritePageFile(path, PageFormatFor(path), kDefaultImagePage, draw).empty())
+  if (!WritePageFile(path, PageFormatFor(path), kDefaultImagePage, draw, {}, shown).empty())
     SetText(Field::Edit1, filetext::kWriteError);
 }
 
@@ -65,7 +65,8 @@ void TForm1::SetupPrintClick() {
 
 void TForm1::PlotLptClick() {
   const QDateTime now = QDateTime::currentDateTime();
-  PrintPage([] {}, [&](QPainter& p, QSize page) { DrawReportPage(p, page, *state_, now); });
+  PrintPage([] {}, [&](QPainter& p, QSize page) { DrawReportPage(p, page, *state_, now); },
+            PageShown::QuarterTurnAnticlockwise);
 }
 
 void TForm1::PrintSpecClick() {

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 
 #include "acq/DisplayControl.h"
+#include "display/PlotBitmaps.h"
 #include "display/RoiEdit.h"
 #include "display/ViewNav.h"
 #include "ui/MainWindow.h"
@@ -54,12 +55,24 @@ void TForm1::Edit1Click() {
   shownState_ = windowState();
   const LayoutChange change = ResizeLayout(State(), *this, before, now);
   if (change == LayoutChange::None) return;
-  const bool large = change == LayoutChange::Large;
   PaintBox1->resize(State().paintBox.size());
-  for (const UnderPlotLabel& l : kUnderPlotLabels) {
-    if (auto* label = findChild<QLabel*>(l.name))
-      label->move(large ? l.largeLeft : l.normalLeft, large ? kLabelsTopLarge : kLabelsTopNormal);
+  PlaceUnderPlotLabels();
+}
+
+void TForm1::PlaceUnderPlotLabels() {
+  QLabel* labels[kUnderPlotLabelCount] = {};
+  int widths[kUnderPlotLabelCount] = {}, lefts[kUnderPlotLabelCount] = {};
+  for (int i = 0; i < kUnderPlotLabelCount; ++i) {
+    labels[i] = findChild<QLabel*>(kUnderPlotLabels[i].name);
+    if (!labels[i]) return;
+    // As wide as the text, so that the whole of it shows.
+    labels[i]->adjustSize();
+    widths[i] = labels[i]->width();
   }
+  const bool large = State().plotBitmap.width() >= kLargeLayout.plotWidth;
+  UnderPlotLefts(large, widths, lefts);
+  for (int i = 0; i < kUnderPlotLabelCount; ++i)
+    labels[i]->move(lefts[i], large ? kLabelsTopLarge : kLabelsTopNormal);
 }
 
 void TForm1::LogDispClick() {

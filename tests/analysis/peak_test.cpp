@@ -94,6 +94,9 @@ TEST(PeakTest, FwhmInterpolatesBothHalfMaximumCrossings) {
       {"equal highest", 50, {20, 100, 100, 20}, 0, 4095, 52, 51, 50, 51, 52, 51.5f, 2.25f},
       // The peak on the view's first channel leaves the left scan nothing to walk.
       {"peak on the border", 0, {100, 40}, 0, 4095, 0, 0, 50, 0, 0, 0.2857143f, std::nullopt},
+      // One channel inside a border the fallback edge lies past the peak: L 2 > 1, R 298 < 299.
+      {"next to the start", 0, {30, 100, 40, 10}, 0, 4095, 1, 1, 50, 0, 0, 1.1666666f, {}},
+      {"next to the end", 296, {10, 60, 80, 100}, 0, 300, 299, 299, 50, 0, 0, 298.16666f, {}},
   };
   for (const Row& r : rows) {
     Counts k;

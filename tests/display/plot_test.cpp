@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <tuple>
 
 #include "PlotTestSupport.h"
 #include "display/PlotColours.h"
@@ -240,6 +243,28 @@ TEST_F(PlotTest, HeaderBandWhileIdleAndWhileAcquiring) {
     EXPECT_EQ(testing::Differences(s.plotBitmap, want, 0, 0, 512, 34), 0);
   }
   EXPECT_EQ(s.countRate, 12.5f);  // kept while acquiring
+}
+
+TEST_F(PlotTest, LongNamesStopWhereTheNumbersBeginAndPaperShowsNoAqua) {
+  std::snprintf(s.dataFileName, sizeof s.dataFileName, "%s", std::string(60, 'W').c_str());
+  s.currentHeader.SetComment(std::string(31, 'W'));
+  s.roiTable[0].low = 100, s.roiTable[0].high = 200, s.roiTable[0].shown = 1;
+  QImage scratch(8, 8, QImage::Format_RGB32);
+  const int field = 175 - PlotCanvas(scratch).TextWidth("     0.0");  // preset and real time
+  // Name (rows 5..17) and comment (18..31) up to the numbers' field, in the spectrum and in a
+  // scan's live preview (red comment).
+  for (const auto& [mode, acquiring, colour] : {std::tuple{1, 0, kWhite}, {0, 1, kRed}}) {
+    s.mcaMode = mode, s.acquiring = acquiring;
+    Paint();
+    EXPECT_GT(CountColour(s.plotBitmap, 50, 18, field, 31, colour), 20) << mode;
+    EXPECT_EQ(CountColour(s.plotBitmap, field, 18, 180, 31, colour), 0) << mode;
+    EXPECT_EQ(CountColour(s.plotBitmap, field, 5, 180, 18, kWhite), 0) << mode;
+  }
+  s.mcaMode = 1, s.acquiring = 0;
+  // The hard copy's white plot: header numbers and region sums dark, nothing in aqua.
+  SetPlotPaper(s, st.window, true);
+  EXPECT_EQ(CountColour(s.plotBitmap, 0, 0, 512, 300, kAqua), 0);
+  EXPECT_GT(CountColour(s.plotBitmap, 420, 5, 511, 31, kBlack), 10);
 }
 
 TEST_F(PlotTest, TheVfsLabelOnlyOnTheLinearScale) {

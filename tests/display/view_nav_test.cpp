@@ -41,8 +41,13 @@ TEST(ViewNavTest, ZoomRangesAtTheEdgesOfTheMemory) {
       {false, {1024, 3071}, 2048, 4096, 512, {0, 4095}},
       {false, {1792, 2303}, 4000, 4096, 512, {3072, 4095}},
       {false, {0, 4095}, 2048, 4096, 512, {0, 4095}},  // whole memory in view: unchanged
-      {false, {0, 255}, 128, 256, 512, {0, 255}},      // N < W: never changes
-      {false, {0, 127}, 64, 4096, 512, {0, 255}},      // 4 px per channel -> 2
+      {false, {0, 255}, 128, 256, 512, {0, 255}},      // N < W, all in view: unchanged
+      // N < W once expanded: back out to the whole memory (8 -> 4 -> 2 px per channel, then all).
+      {false, {96, 159}, 128, 256, 512, {64, 191}},
+      {false, {64, 191}, 128, 256, 512, {0, 255}},
+      {false, {0, 127}, 200, 256, 512, {0, 255}},
+      {false, {256, 511}, 300, 512, 1024, {0, 511}},
+      {false, {0, 127}, 64, 4096, 512, {0, 255}},  // 4 px per channel -> 2
       // 1 px per channel after the division (300 channels on 512 columns): one per column.
       {false, {0, 299}, 150, 4096, 512, {0, 511}},
       {false, {3700, 3999}, 3850, 4096, 512, {3584, 4095}},

@@ -62,6 +62,14 @@ TEST_F(CliPeakTest, PrintsTheSnappedPeakAndItsWidth) {
        {"--cursor", "505"},
        "peak: 500\ncentroid: 500.00\ncursor: 500\nfwhm_peak: 500\nfwhm_centroid: 500.00\n"
        "fwhm_ch: 2.00\ncentroid_energy: 5020.0000\nfwhm_energy: 20.0000\n"},
+      // A falling calibration: the width is an energy width all the same.
+      {"falling calibration",
+       {10, 50, 100, 50, 10},
+       -10.0f,
+       10000.0f,
+       {"--cursor", "505"},
+       "peak: 500\ncentroid: 500.00\ncursor: 500\nfwhm_peak: 500\nfwhm_centroid: 500.00\n"
+       "fwhm_ch: 2.00\ncentroid_energy: 5000.0000\nfwhm_energy: 20.0000\n"},
       // Leaning from 500: (500x100 + 501x90 + 502x80 + 503x70 + 504x60) / 400 = 501.75, so
       // FWHM runs at 502 and finds 500 again: centroid 135250 / 270 over 498 .. 502; half 50,
       // L = 500, R = 504: 4 + 50/100 + 10/60.

@@ -86,6 +86,7 @@ TEST_F(CliReportTest, PdfIsOneA4Page) {
   EXPECT_TRUE(pdf.startsWith("%PDF-"));
   EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page "), 1);
   EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595")) << "A4 is 595 x 842 points";
+  EXPECT_TRUE(pdf.contains("/Rotate 270\n")) << "viewers turn the page to read it";
 }
 
 TEST_F(CliReportTest, Refusals) {

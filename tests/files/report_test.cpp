@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -150,17 +151,35 @@ TEST_F(ReportPageTest, LinearGridAndTicks) {
   EXPECT_EQ(page.pixel(263, 380), kWhite);
 }
 
+TEST(ReportRows, EveryChannelOfTheViewInOneRowAndItsTickThere) {
+  // Rows cover the view without gaps or overlaps (row k from trunc(k x nCh / plotH)); the row a
+  // channel's tick stands on holds it.
+  for (const auto& [nCh, plotH] : {std::pair{4096, 3400}, {8192, 2981}, {3, 2}}) {
+    int next = 0;
+    for (int k = 0; k < plotH; ++k) {
+      const ReportRow row = ReportRowChannels(k, nCh, plotH);
+      ASSERT_EQ(row.first, next) << nCh << " row " << k;
+      next = row.last + 1;
+    }
+    EXPECT_EQ(next, nCh);
+    for (int o = 0; o < nCh; ++o) {
+      const ReportRow row = ReportRowChannels(ReportChannelRow(o, nCh, plotH), nCh, plotH);
+      ASSERT_TRUE(row.first <= o && o <= row.last) << nCh << " channel " << o;
+    }
+  }
+}
+
 TEST_F(ReportPageTest, TraceRowsOf4096And1024Channels) {
   struct Row {
     int viewEnd, k, x;
     QRgb colour;
   };
-  // 4096 channels on 3400 rows: g = 1, row k shows channel k. Counts 400 x (c / 8) on the
-  // linear 1M scale: row 1004 (count 50000) at 210 + 127, row 3396 (169600) at 210 + 432.
-  // 1024 channels: g = 0, s = 3.3203125; row 334 shows channel 100 (count 100000, x = 210 +
-  // 255) and row 2990 channel 900 (900000, 210 + 2295), in black.
-  const Row rows[] = {{4095, 1004, 337, kRedTrace},
-                      {4095, 3396, 642, kRedTrace},
+  // 4096 channels on 3400 rows. Counts 400 x (c / 8) on the linear 1M scale: row 1004 shows
+  // channel 1209 (count 60400, x = 210 + 154), row 3396 channel 4091 (204400, 210 + 521).
+  // 1024 channels: s = 3.3203125; row 334 shows channel 100 (count 100000, x = 210 + 255) and
+  // row 2990 channel 900 (900000, 210 + 2295), in black.
+  const Row rows[] = {{4095, 1004, 364, kRedTrace},
+                      {4095, 3396, 731, kRedTrace},
                       {1023, 334, 465, kBlack},
                       {1023, 2990, 2505, kBlack}};
   s->logScale = 0;
@@ -169,34 +188,38 @@ TEST_F(ReportPageTest, TraceRowsOf4096And1024Channels) {
     s->viewEnd = r.viewEnd;
     for (int c = 0; c < 4096; ++c)
       s->spectrumCounts[c] = r.viewEnd == 4095 ? 400 * (c / 8) : 1000 * c;
-    if (r.viewEnd == 4095) s->spectrumCounts[3500] = 1000000;  // a channel the page has no row for
     const QImage page = Draw();
     ExpectTraceAt(page, 400 + r.k, r.x, r.colour);
-    if (r.viewEnd == 4095) {
-      for (int y = 0; y < page.height(); y += 1)
-        for (int x = 2700; x < 2800; ++x) ASSERT_NE(page.pixel(x, y), kRedTrace) << x << "," << y;
-    }
   }
+  // Channel 3500 (5 x 10^5, x = 210 + 1275) lies in row 2906, not past the frame's end.
+  s->viewEnd = 4095;
+  std::fill(std::begin(s->spectrumCounts), std::end(s->spectrumCounts), 0);
+  s->spectrumCounts[3500] = 500000;
+  const std::vector<int> xs = Columns(Draw(), 400 + 2906, kRedTrace);
+  ASSERT_FALSE(xs.empty());
+  EXPECT_NEAR(xs.back(), 1485, 1);
 }
 
 TEST_F(ReportPageTest, LogZeroColumnAndHugeLinearCounts) {
   // Counts of 0 and 1 both lie on the frame's left edge on the log scale; 10 counts one decade in.
-  s->spectrumCounts[1000] = 1;
-  for (int c = 2000; c < 2010; ++c) s->spectrumCounts[c] = 10;
+  // Row 832 shows channel 1002, row 1700 channel 2048.
+  s->spectrumCounts[1002] = 1;
+  for (int c = 2000; c < 2100; ++c) s->spectrumCounts[c] = 10;
   QImage page = Draw();
-  ExpectTraceAt(page, 400 + 1000, 210, kRedTrace);
+  ExpectTraceAt(page, 400 + 832, 210, kRedTrace);
   ExpectTraceAt(page, 400 + 1005, 210, kRedTrace);
-  ExpectTraceAt(page, 400 + 2005, 635, kRedTrace);
+  ExpectTraceAt(page, 400 + 1700, 635, kRedTrace);
   // 2^31 - 1 counts on the linear scale: 5476 pixels in on the 1B scale, 54760832998 on the
-  // 100 scale; both rows run past the page's right edge, the rows around them stay at 0.
+  // 100 scale; the row of channel 1500 (1245, with 1499) runs past the page's right edge, the
+  // rows around it stay at 0.
   s->logScale = 0;
   for (int c = 0; c < 4096; ++c) s->spectrumCounts[c] = 0;
   s->spectrumCounts[1500] = INT_MAX;
   for (int step : {22, 1}) {
     s->vfsIndex = step;
     page = Draw();
-    EXPECT_EQ(page.pixel(2999, 400 + 1500), kRedTrace) << step;
-    EXPECT_EQ(page.pixel(2999, 400 + 1497), kWhite) << step;
+    EXPECT_EQ(page.pixel(2999, 400 + 1245), kRedTrace) << step;
+    EXPECT_EQ(page.pixel(2999, 400 + 1242), kWhite) << step;
     ExpectTraceAt(page, 400 + 1400, 210, kRedTrace);
     ExpectTraceAt(page, 400 + 1600, 210, kRedTrace);
   }
@@ -239,12 +262,25 @@ TEST(ReportPageFile, PngAndPdfThroughTheSafeWriter) {
 
   const std::string pdf = dir.filePath("r.pdf").toStdString();
   ASSERT_EQ(PageFormatFor(pdf), PageFormat::Pdf);
-  ASSERT_EQ(WritePageFile(pdf, PageFormat::Pdf, QSize(), draw), "");
-  QFile f(QString::fromStdString(pdf));
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  const QByteArray bytes = f.readAll();
-  EXPECT_TRUE(bytes.startsWith("%PDF-"));
-  EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
+  // The report opens turned a quarter turn anticlockwise in a viewer; the drawing is the same.
+  for (const auto& [shown, rotate] :
+       {std::pair{PageShown::AsDrawn, 0}, {PageShown::QuarterTurnAnticlockwise, 1}}) {
+    ASSERT_EQ(WritePageFile(pdf, PageFormat::Pdf, QSize(), draw, {}, shown), "");
+    QFile f(QString::fromStdString(pdf));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 1);
+    EXPECT_EQ(bytes.count("/Rotate 270\n"), rotate);
+    EXPECT_EQ(bytes.count("/Rotate"), rotate);
+    // The table of object places moved along with the objects after the inserted entry.
+    const qsizetype table = bytes.lastIndexOf("\nxref\n") + 1;
+    const QList<QByteArray> lines = bytes.mid(table).split('\n');
+    EXPECT_EQ(bytes.mid(bytes.lastIndexOf("startxref\n") + 10).split('\n')[0].toLongLong(), table);
+    const int last = lines[1].split(' ')[1].toInt() - 1;
+    EXPECT_TRUE(bytes.mid(lines[last + 2].left(10).toLongLong())
+                    .startsWith(QByteArray::number(last) + " 0 obj"));
+  }
   // A folder as target: nothing is drawn or written.
   EXPECT_NE(WritePageFile(dir.path().toStdString(), PageFormat::Pdf, QSize(), draw), "");
 }

@@ -75,6 +75,7 @@ TEST_F(PrintWindowTest, WithoutAPrinterThePageIsOfferedAsAFile) {
   chosen = dir.filePath("page.pdf");
   form->PlotLpt->click();
   EXPECT_TRUE(Read(*chosen).startsWith("%PDF-"));
+  EXPECT_TRUE(Read(*chosen).contains("/Rotate 270\n"));  // read as a landscape plot on screen
   const QString status = form->Edit1->text();
   chosen.reset();
   form->PlotLpt->click();

@@ -11,12 +11,17 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest/QTest>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "files/SpectrumFile.h"
 #include "tests/acq/AcqFixture.h"
 #include "ui/PaintBox.h"
 
@@ -322,6 +327,75 @@ TEST_F(ViewWindowTest, SnapPeakAndFwhmReportInTheWindow) {
   Click(form->FWHM);
   EXPECT_EQ(Edit1(), "Peak   145.00 Ch.");
   EXPECT_EQ(form->FwhmVal->text(), "undefined");
+}
+
+TEST_F(ViewWindowTest, TheEnergyReadoutIsTheCursorChannelsWhereverTheCursorMoves) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("r.dat").toStdString();
+  auto slope = [](SpectrumHeader& h, float slope) {
+    h.SetChannelSize(4096);
+    h.SetNoCalibrationMarker(0);
+    h.SetCalSlope(slope);
+    h.SetCalOffset(0);
+  };
+  std::uint8_t reply[SimAnalyser::kMaxReply];
+  const std::tuple<const char*, std::function<void()>, const char*> rows[] = {
+      {"    5.42",
+       [&] {
+         Counts(540, {10, 50, 100, 50, 10}), Click(form->SnapPeak);
+       },
+       "542"},
+      {"   20.48",
+       [&] {
+         ASSERT_TRUE(WriteSpectrumFile(s(), *form, file).ok());
+         ASSERT_TRUE(ReadSpectrumFile(s(), *form, file, kMcaView).ok());
+       },
+       "2048"},
+      {"   40.96", [&] { slope(s().memHeader[0], 0.02f), Click(form->Mem1Spec); }, "2048"},
+      {"   61.44", [&] { slope(s().mcaHeader, 0.03f), Click(form->McaMem); }, "2048"},
+      {"    7.68", [&] { s().channelSize = 1024, s().viewEnd = 1023, Click(form->Expand); }, "768"},
+      {"   30.00",
+       [&] {
+         s().channelSize = 4096, Start();
+         sim().HandleFrame(reinterpret_cast<const std::uint8_t*>("$@C3000;"), 8, reply);
+         AdvanceMs(100), Tick();
+       },
+       "3000"},
+  };
+  s().cursorChannel = 536;
+  for (const auto& [energy, move, channel] : rows) {
+    s().calibrated = 1, s().calSlope = 0.01f, s().calOffset = 0;
+    form->SetText(Field::Label8, "stale");
+    move();
+    EXPECT_EQ(Text(Field::Label3), channel) << energy;
+    EXPECT_EQ(Text(Field::Label8), energy) << channel;
+  }
+}
+
+TEST_F(ViewWindowTest, TheReadoutLabelsShowWholeAndNeverRunIntoEachOther) {
+  s().spectrumCounts[800] = INT32_MIN;
+  s().calibrated = 1;
+  s().calSlope = 0;
+  std::strcpy(s().energyUnit, "WWWWWWW");
+  for (const char* layout : {"normal", "large"}) {
+    if (layout[0] == 'l') {
+      form->show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+      form->showMaximized();
+      QTRY_COMPARE(s().plotBitmap.width(), 1024);
+    }
+    for (float energy : {17.4f, 99999.99f, -9999.99f, -3.4e38f}) {
+      s().calOffset = energy;
+      ClickPlot(s().plotLeft + 100 * s().plotBitmap.width() / 512);  // channel 800
+      const QLabel* row[] = {form->Label1, form->Label3, form->Label5,  form->Label8, form->Label9,
+                             form->Label6, form->Label7, form->Label10, form->Label2};
+      for (std::size_t i = 0; i < std::size(row); ++i) {
+        EXPECT_GE(row[i]->width(), row[i]->sizeHint().width()) << layout << energy << i;
+        EXPECT_TRUE(i == 0 || row[i - 1]->geometry().right() < row[i]->x())
+            << layout << energy << i;
+      }
+    }
+  }
 }
 
 TEST_F(ViewWindowTest, MaximizeShowsTheLargeLayoutBesideTheControlsAndRestoreTheNormal) {

@@ -13,8 +13,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest/QTest>
 #include <memory>
 
@@ -99,8 +102,8 @@ TEST_F(WindowTest, WindowAndAreasHaveTheirPlaces) {
   EXPECT_EQ(Find<QWidget>("Panel1")->geometry(), QRect(562, 136, 169, 97));
   EXPECT_EQ(Find<QWidget>("PageControl1")->geometry(), QRect(562, 240, 169, 121));
   EXPECT_EQ(Find<QWidget>("Edit1")->geometry(), QRect(562, 372, 167, 20));
-  const std::pair<const char*, int> labels[] = {{"Label1", 18}, {"Label3", 98},  {"Label5", 144},
-                                                {"Label8", 168}, {"Label9", 200}, {"Label6", 236},
+  const std::pair<const char*, int> labels[] = {{"Label1", 20},  {"Label3", 98},   {"Label5", 144},
+                                                {"Label8", 168}, {"Label9", 200},  {"Label6", 236},
                                                 {"Label7", 256}, {"Label10", 312}, {"Label2", 500}};
   for (auto [name, left] : labels) {
     EXPECT_EQ(Find<QWidget>(name)->pos(), QPoint(left, 330)) << name;
@@ -128,6 +131,48 @@ TEST_F(WindowTest, TabsCarryTheirCaptionsInOrder) {
   EXPECT_EQ(pages->tabText(1), "Calic. Plot");
   EXPECT_EQ(pages->tabText(2), "Rada");
   EXPECT_EQ(pages->widget(2)->objectName(), "TabSheet3");
+}
+
+// Controls under `top` whose caption, text, list entries or tabs need more room than they have.
+QStringList CutCaptions(QWidget* top) {
+  QStringList cut;
+  for (QWidget* w : top->findChildren<QWidget*>()) {
+    if (w->window() != top->window() || w->objectName().startsWith("qt_")) continue;
+    w->ensurePolished();  // fonts of style sheets apply from here
+    const int frame = 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
+    const QFontMetrics fm(w->font());
+    // Labels, check and radio boxes, lists and tab bars by their hint; a push button's hint has
+    // a minimum width of its own.
+    int need = w->sizeHint().width();
+    if (auto* b = qobject_cast<QPushButton*>(w))
+      need = fm.horizontalAdvance(b->text()) + frame +
+             w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) need = fm.horizontalAdvance(e->text()) + frame + 4;
+    if (auto* g = qobject_cast<QGroupBox*>(w)) need = g->minimumSizeHint().width();
+    const bool tabs = qobject_cast<QTabBar*>(w);
+    if (tabs) w = w->parentWidget();  // its tabs side by side, unscrolled
+    const bool listed = tabs || qobject_cast<QLabel*>(w) || qobject_cast<QComboBox*>(w) ||
+                        qobject_cast<QGroupBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+                        (qobject_cast<QAbstractButton*>(w) && !qobject_cast<QToolButton*>(w));
+    if (listed && need > w->width()) cut << w->objectName();
+    // And inside the box or page that holds it, at the design size.
+    if (listed && w->isVisibleTo(top) && !top->window()->isMaximized() &&
+        !w->parentWidget()->rect().contains(w->geometry()))
+      cut << w->objectName() + " outside";
+  }
+  return cut;
+}
+
+TEST_F(WindowTest, EveryCaptionAndListEntryShowsWholeInBothLayouts) {
+  TMcaAbout about(form.get());
+  about.show();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  EXPECT_EQ(CutCaptions(&about).join(" ").toStdString(), "");
+  EXPECT_EQ(CutCaptions(form.get()).join(" ").toStdString(), "") << "normal";
+  form->showMaximized();
+  QTRY_COMPARE(form->Text(Field::Edit1), std::string("Maximized"));
+  EXPECT_EQ(CutCaptions(form.get()).join(" ").toStdString(), "") << "large";
 }
 
 TEST_F(WindowTest, AcquisitionButtonsStartDisabledAndTimerOff) {
