@@ -335,7 +335,7 @@ TEST_F(TextReadTest, TheFormatComesFromTheContentThenTheName) {
 
   // Through the entry: a text file is read by content whatever its name, a big one is refused
   // from its size, and a .dat is binned when asked.
-  ASSERT_TRUE(ReadSpectrum(Path(Write("spec.txt", Spe(300))), *d).ok());
+  ASSERT_TRUE(ReadSpectrum(Path(Write("beamline.txt", Spe(300))), *d).ok());
   EXPECT_EQ(d->channels, 512);
   QFile big(Write("big.csv", "1\n"));
   ASSERT_TRUE(big.resize(kMaxSpectrumFileBytes));
