@@ -16,6 +16,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libftdi1-dev libusb-1.0-0-dev
+  libxrl-dev
   fonts-dejavu-core
   "${packaging[@]}"
   "$@"
