@@ -69,6 +69,8 @@ void FillElement(int z, XrayElement& el) {
   for (const LineSpec& spec : kSpecs) {
     const double ref = ReferenceEnergy(z, spec.family);
     double intensity = 0, weighted = 0;
+    double memberKeV[2] = {}, memberCs[2] = {};
+    int members[2] = {}, count = 0;
     for (int m = 0; m < spec.memberCount; ++m) {
       const int id = spec.members[m];
       const double energy = Call([&](xrl_error** e) { return LineEnergy(z, id, e); });
@@ -76,6 +78,9 @@ void FillElement(int z, XrayElement& el) {
           ref > 0 ? Call([&](xrl_error** e) { return CS_FluorLine_Kissel_Cascade(z, id, ref, e); })
                   : 0;
       if (energy <= 0 || cs <= 0) continue;
+      members[count] = id;
+      memberKeV[count] = energy;
+      memberCs[count++] = cs;
       intensity += cs;
       weighted += cs * energy;
     }
@@ -85,13 +90,21 @@ void FillElement(int z, XrayElement& el) {
     line.family = spec.family;
     line.energyKeV = weighted / intensity;
     line.relative = intensity;
-    line.memberCount = spec.memberCount;
-    std::copy(spec.members, spec.members + 2, line.members);
+    line.memberCount = count;
+    for (int m = 0; m < count; ++m) {
+      line.members[m] = members[m];
+      line.memberKeV[m] = memberKeV[m];
+      line.memberRelative[m] = memberCs[m];
+    }
     double& top = strongest[static_cast<int>(spec.family)];
     top = std::max(top, intensity);
   }
-  for (int i = 0; i < el.lineCount; ++i)
-    el.lines[i].relative /= strongest[static_cast<int>(el.lines[i].family)];
+  for (int i = 0; i < el.lineCount; ++i) {
+    XrayLine& line = el.lines[i];
+    const double top = strongest[static_cast<int>(line.family)];
+    line.relative /= top;
+    for (int m = 0; m < line.memberCount; ++m) line.memberRelative[m] /= top;
+  }
 }
 
 const Table& TheTable() {

@@ -26,8 +26,12 @@ struct XrayLine {
   XrayFamily family = XrayFamily::K;
   double energyKeV = 0;
   double relative = 0;  // within the family, strongest line = 1
-  // Fluorescence cross-section members, as the library numbers its lines (for excitation).
+  // The doublet's members, as the library numbers them (for excitation), with their own energy
+  // and relative intensity (within the family): a detector resolves K-alpha1/2 of heavy
+  // elements, so the identification and the simulator may split what is merged here.
   int members[2] = {0, 0};
+  double memberKeV[2] = {0, 0};
+  double memberRelative[2] = {0, 0};
   int memberCount = 0;
 };
 
