@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "analysis/Peak.h"
 #include "app/Convert.h"
@@ -123,6 +125,14 @@ void CheckCalibChannelText(MainWindowPort& window, std::string_view text, bool h
   float value = 0;
   if (!ParseCalibNumber(text, value))
     window.SetText(Field::Edit1, highBox ? calibtext::kTypedHiCh : calibtext::kTypedLowCh);
+}
+
+bool CalibrationInKeV(const AppState& s, double& slope, double& offset) {
+  const std::string_view unit(s.energyUnit, strnlen(s.energyUnit, sizeof s.energyUnit));
+  const double scale = unit.empty() || unit == "keV" ? 1 : unit == "eV" ? 1e-3 : unit == "MeV" ? 1e3 : 0;
+  slope = static_cast<double>(s.calSlope) * scale;
+  offset = static_cast<double>(s.calOffset) * scale;
+  return s.calibrated == 1 && slope > 0 && std::isfinite(slope) && std::isfinite(offset);
 }
 
 }  // namespace tavlex

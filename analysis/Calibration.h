@@ -71,6 +71,10 @@ void ShowCursorReadout(const AppState& s, MainWindowPort& window);
 // A width in channels as an energy width: its size, whichever way the calibration runs.
 float WidthEnergy(float widthChannels, float slope);
 
+// The calibration as keV per channel and keV: false when the spectrum is not calibrated or its
+// energy unit is none of eV, keV (or no unit) and MeV.
+bool CalibrationInKeV(const AppState& s, double& slope, double& offset);
+
 // The texts of the "Eng.Calib" tab as Exec Calib reads them.
 struct CalibTexts {
   std::string_view lowChannel, highChannel, lowEnergy, highEnergy, unit;

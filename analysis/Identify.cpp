@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/Calibration.h"
+
 namespace tavlex {
 
 namespace {
@@ -159,6 +161,8 @@ bool Explainer::TryScatter(int i) {
   for (XrayFamily family : {XrayFamily::K, XrayFamily::L}) {
     Observed lines[kMaxObserved];
     const int n = ObservedLines(*anode, family, search_, lines);
+    // A family's weaker lines scatter only beside its strongest one.
+    if (n == 0 || !InView(lines[0].keV) || PeakNear(lines[0].keV, Tol(lines[0].keV)) < 0) continue;
     for (int k = 0; k < n; ++k) {
       if (lines[k].relative < 0.05) continue;
       PeakPart part;
@@ -230,7 +234,22 @@ bool Explainer::TrySum(int i) {
   return true;
 }
 
+// Elements with no long-lived isotope are not looked for: Tc, Pm, Po to Ac, Pa.
+bool Unstable(int z) {
+  return z == 43 || z == 61 || (z >= 84 && z <= 89) || z == 91;
+}
+
 bool Explainer::Evaluate(int i, Candidate& c) {
+  if (Unstable(c.el->z)) return false;
+  // Whatever excites an M shell excites the L shells first: M lines alone, with the L lines
+  // in view, are another element's.
+  if (c.family == XrayFamily::M) {
+    const XrayLine* l = XrayStrongestLine(*c.el, XrayFamily::L);
+    bool haveL = false;
+    for (int k = 0; k < id_.elementCount; ++k)
+      haveL |= id_.elements[k].z == c.el->z && std::strchr(id_.elements[k].families, 'L') != nullptr;
+    if (l != nullptr && InView(l->energyKeV) && !haveL) return false;
+  }
   c.lineCount = ObservedLines(*c.el, c.family, search_, c.lines);
   // Lines out of view say nothing; the strongest in view stands for the family.
   int main = -1, self = -1;
@@ -411,6 +430,41 @@ bool Identify(const std::int32_t* counts, int channels, const IdentifySetup& set
   Explainer second(setup, out.calibrationRmsKeV, out);
   second.Run();
   return true;
+}
+
+bool IdentifyDisplayed(const AppState& s, int anodeZ, Identification& out) {
+  IdentifySetup setup;
+  if (!CalibrationInKeV(s, setup.slope, setup.offset)) setup.slope = 0;
+  setup.anodeZ = anodeZ;
+  setup.liveTimeS = s.liveTime * 0.1;
+  return Identify(s.spectrumCounts, s.channelSize, setup, out);
+}
+
+std::string IdentifiedPeakLine(const Identification& id, int peak) {
+  const IdentifiedPeak& p = id.peaks[peak];
+  char buf[96], part[64];
+  std::snprintf(buf, sizeof buf, "%7.3f keV  net %9.0f +- %6.0f  ", p.peak.energyKeV, p.peak.net,
+                p.peak.netSigma);
+  std::string line = buf;
+  if (p.partCount == 0) return line + "unidentified";
+  for (int k = 0; k < p.partCount; ++k)
+    line += (k ? "; " : "") + std::string(PeakPartText(id, p.parts[k], part, sizeof part));
+  return line;
+}
+
+std::string FoundElementLine(const Identification& id, int element) {
+  const FoundElement& el = id.elements[element];
+  const XrayElement* x = XrayElementByZ(el.z);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%-2s  %-3s %.2f ", x != nullptr ? x->symbol : "?", el.families,
+                el.confidence);
+  std::string line = buf;
+  for (int l = 0; l < el.lineCount; ++l) {
+    std::snprintf(buf, sizeof buf, " %s %.3f (%.3f)", el.lines[l].label, el.lines[l].measuredKeV,
+                  el.lines[l].tabulatedKeV);
+    line += buf;
+  }
+  return line;
 }
 
 const char* PeakPartText(const Identification& id, const PeakPart& part, char* buf, int size) {

@@ -8,7 +8,8 @@
 // 3 us resolving time gives at the run's rate, or 10 % of the smaller parent without a live
 // time), and, with an anode given, the Rayleigh or Compton scatter of its lines (Compton at
 // 90 to 180 degrees). Otherwise it is tried as a line of each element whose line lies within
-// the tolerance. An element (a family, K, L or M, at a time) is consistent when its strongest
+// the tolerance; elements without a long-lived isotope are not looked for, and M lines count
+// only beside the element's L lines when those are in view. An element (a family, K, L or M, at a time) is consistent when its strongest
 // line in view has a peak, and each other line of the family whose expected area stands above
 // 3 standard deviations of the noise there has a peak at least half the area the strongest line
 // and the library's relative intensity predict. The best consistent candidate takes the
@@ -28,9 +29,11 @@
 // a FWHM merged, at the spectrum's own resolution. Fixed-size: nothing is allocated.
 
 #include <cstdint>
+#include <string>
 
 #include "analysis/PeakSearch.h"
 #include "analysis/XrayLines.h"
+#include "app/AppState.h"
 
 namespace tavlex {
 
@@ -100,5 +103,16 @@ bool Identify(const std::int32_t* counts, int channels, const IdentifySetup& set
 // "Fe Ka", "escape of Fe Ka", "sum of Fe Ka + Cr Ka", "Rayleigh Rh Ka", "Compton Rh Ka":
 // one part as text, in buf (at least 48 bytes).
 const char* PeakPartText(const Identification& id, const PeakPart& part, char* buf, int size);
+
+// The displayed spectrum identified with its calibration and live time, as the window's
+// "Identify" and `tavlex identify` run it. False when the spectrum is not calibrated.
+bool IdentifyDisplayed(const AppState& s, int anodeZ, Identification& out);
+inline constexpr const char* kIdentifyNeedsCalibration = "Error ! Eng.Calib first";
+
+// One line of text per peak ("  6.400 keV  net 972596 +- 1793  Fe Ka") and per element found
+// ("Fe  K   0.98  Ka 6.400 (6.400)  Kb 7.058 (7.058)": measured, tabulated in brackets), as the
+// window lists them and `tavlex identify` prints them.
+std::string IdentifiedPeakLine(const Identification& id, int peak);
+std::string FoundElementLine(const Identification& id, int element);
 
 }  // namespace tavlex

@@ -99,6 +99,10 @@ struct AppState {
   float calLowChannel = 0, calHighChannel = 0, calLowEnergy = 0, calHighEnergy = 0;
   float calSlope = 0, calOffset = 0;
   float peakCentroid = 0;
+  // Elements whose X-ray lines are marked over the plot (atomic numbers), in the order chosen.
+  static constexpr int kMaxMarkers = 24;
+  int markerZ[kMaxMarkers] = {};
+  int markerCount = 0;
 
   // Standards commands
   int standardsLoaded = 0;

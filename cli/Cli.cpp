@@ -38,22 +38,24 @@ const Command kCommands[] = {
      "usage: tavlex render FILE.dat OUT.png [--view START-END] [--cursor C]\n"
      "                     [--log | --linear STEP] [--large]\n"
      "                     [--roi I:LOW:HIGH[:LABEL[:0xBBGGRR]]]...\n"
-     "                     [--expand N] [--compress N]\n"
+     "                     [--expand N] [--compress N] [--markers Fe,Cr,Ni]\n"
      "Reads a spectrum file and writes the plot as the window shows it (530 x 320 pixels,\n"
      "1050 x 620 with --large) as a PNG. STEP is the full-scale step 1..22 (1 = 100 counts,\n"
      "13 = 1M, 22 = 1B); a region is switched on with its label (default Xx-NN) and colour\n"
      "(default blue, 0xFF0000 in 0xBBGGRR). The view and cursor must lie inside the file's\n"
      "channels. After the other options, --expand presses '<< >>' N times around the cursor,\n"
-     "then --compress '>> <<' N times, as the window does.\n"},
+     "then --compress '>> <<' N times, as the window does. --markers marks the X-ray lines\n"
+     "of the elements named, as Analysis -> Elements... does (the file must be calibrated).\n"},
     {"report", cli::Report,
      "usage: tavlex report FILE.dat OUT.pdf|OUT.png [--view START-END]\n"
-     "                     [--log | --linear STEP] [--page WxH]\n"
+     "                     [--log | --linear STEP] [--page WxH] [--markers Fe,Cr,Ni]\n"
      "Reads a spectrum file as File -> Read does, sets the view and the scale as the window's\n"
      "controls do (the whole spectrum on the log scale unless given; STEP is the full-scale\n"
      "step 1..22) and draws the report page exactly as Plot prints it: one A4 portrait page\n"
      "at 300 dots per inch for .pdf, or a PNG image page of W x H pixels (default 2480 x 3508)\n"
      "on white for .png. The reporting date is the time of the run. The page is drawn turned:\n"
-     "channels run down the page, so turn it a quarter turn anticlockwise to read it.\n"},
+     "channels run down the page, so turn it a quarter turn anticlockwise to read it.\n"
+     "--markers marks the X-ray lines of the elements named, as the plot does.\n"},
     {"acquire", cli::Acquire,
      "usage: tavlex acquire OUT.dat --preset SECONDS [--driver=sim|d2xx|ftdi | --simulate]\n"
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
@@ -108,6 +110,15 @@ const Command kCommands[] = {
      "or OUT's extension. With several inputs, or when OUT is a folder, each file goes into the\n"
      "folder under its own base name with the format's extension. A file that was there is\n"
      "replaced only once the new one is written whole.\n"},
+    {"identify", cli::Identify,
+     "usage: tavlex identify FILE [--tube ANODE] [--json]\n"
+     "Reads a calibrated spectrum file as File -> Read does and identifies its elements as the\n"
+     "window's Analysis -> Elements... does: one line per peak (energy, net area and its standard\n"
+     "deviation, what explains it: an element's line, the escape or sum peak of others, or with\n"
+     "--tube the anode's Rayleigh or Compton scatter; 'unidentified' otherwise) and one line per\n"
+     "element found (its families, a confidence from 0 to 1, each line's measured energy and the\n"
+     "library's in brackets). --json prints {\"peaks\": [...], \"elements\": [...]}.\n"
+     "A spectrum without an energy calibration is refused: calibrate it with tavlex calibrate.\n"},
     {"peak", cli::Peak,
      "usage: tavlex peak FILE.dat --cursor C [--view START-END] [--json]\n"
      "Reads a spectrum file as File -> Read does, puts the cursor on channel C (the view is the\n"
@@ -142,6 +153,7 @@ const char* kOverview =
     "  calibrate calibrate a spectrum file's energy on two points\n"
     "  export    write spectrum files as .msa, .mca, .spe or .csv for other programs\n"
     "  peak      snap to a peak and measure its centroid and FWHM\n"
+    "  identify  name the elements and artefacts of a calibrated spectrum file\n"
     "  fit       quantify a spectrum file against a standards table\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"

@@ -35,6 +35,7 @@ int Scan(const Args& args);
 int Calibrate(const Args& args);
 int Export(const Args& args);
 int Peak(const Args& args);
+int Identify(const Args& args);
 int Fit(const Args& args);
 
 // "tavlex: " + text on stderr.

@@ -52,7 +52,7 @@ bool ParseRoi(const std::string& text, RoiSetting& r) {
 int Parse(const Args& args, RenderOptions& o) {
   OptionParser parser("render");
   parser.ReadsSpectra();
-  AddViewOptions(parser, o.view, kViewRange | kViewCursor | kViewScale);
+  AddViewOptions(parser, o.view, kViewRange | kViewCursor | kViewScale | kViewMarkers);
   for (auto [name, presses] : {std::pair{"--expand", &o.expand}, {"--compress", &o.compress}})
     parser.Value(name, std::string(name) + " needs a number of presses 0-100",
                  WholeNumber(*presses, 0, 100));

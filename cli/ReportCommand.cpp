@@ -30,7 +30,7 @@ bool PageFits(int w, int h) {
 int Parse(const Args& args, ReportOptions& o) {
   OptionParser parser("report");
   parser.ReadsSpectra();
-  AddViewOptions(parser, o.view, kViewRange | kViewScale);
+  AddViewOptions(parser, o.view, kViewRange | kViewScale | kViewMarkers);
   parser
       .Value("--page", "--page needs WxH pixels, 100-20000 a side, 100 million in all",
              [&o](const std::string& v) {

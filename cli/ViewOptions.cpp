@@ -1,5 +1,7 @@
 #include "cli/ViewOptions.h"
 
+#include "analysis/Calibration.h"
+#include "analysis/LineMarkers.h"
 #include "app/Convert.h"
 
 namespace tavlex::cli {
@@ -24,6 +26,14 @@ void AddViewOptions(OptionParser& parser, ViewSettings& view, unsigned which) {
     parser.Value("--linear", "--linear needs a full-scale step 1-22",
                  WholeNumber(view.linearStep, 1, 22));
   }
+  if (which & kViewMarkers)
+    parser.Value("--markers", "--markers needs element symbols Na to U, e.g. Fe,Cr,Ni",
+                 [&view](const std::string& v, std::string& why) {
+                   std::string bad;
+                   view.hasMarkers = ParseElementList(v, view.markers, bad);
+                   if (!view.hasMarkers) why = "--markers: '" + bad + "' is no element symbol (Na to U)";
+                   return view.hasMarkers;
+                 });
 }
 
 int ViewFitsFile(const char* command, const ViewSettings& view, int channels) {
@@ -41,6 +51,11 @@ int ReadInView(Session& session, const char* command, const std::string& in,
                const ViewSettings& view) {
   if (!session.Read(in)) return kExitFailure;
   if (int status = ViewFitsFile(command, view, session.State().channelSize)) return status;
+  double slope = 0, offset = 0;
+  if (view.hasMarkers && !view.markers.empty() && !CalibrationInKeV(session.State(), slope, offset)) {
+    Complain(in + " is not energy calibrated: line markers need one; calibrate it with 'tavlex calibrate'");
+    return kExitFailure;
+  }
   ApplyViewSettings(session.State(), session.Window(), view);
   return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The view options of the commands that draw or measure a spectrum file: --view START-END,
-// --cursor C and --log | --linear STEP, read into the settings the window's view commands apply.
+// --cursor C, --log | --linear STEP and --markers Fe,Cr,Ni, read into the settings the window's view commands apply.
 
 #include "cli/Options.h"
 #include "cli/Session.h"
@@ -9,7 +9,7 @@
 namespace tavlex::cli {
 
 // The view options a command takes.
-enum ViewOption : unsigned { kViewRange = 1, kViewCursor = 2, kViewScale = 4 };
+enum ViewOption : unsigned { kViewRange = 1, kViewCursor = 2, kViewScale = 4, kViewMarkers = 8 };
 
 // Adds the options in `which` to the command's. Channels are checked here against the 4096 the
 // program holds, and against the file's own by ViewFitsFile once it is read.

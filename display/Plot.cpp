@@ -144,6 +144,7 @@ void DrawSpectrum(AppState& s, MainWindowPort& window) {
     DrawTrace(c, s, map);
     for (int k : kOverlayOrder)
       if (s.overlayShown[k] == 1) DrawOverlay(c, s, map, k);
+    DrawLineMarkers(c, s, map);
     DrawCursorTick(c, s, map, s.cursorChannel);
   }
   CopyToPaintBox(s, window, kCopyAxis | kCopyPlot | kCopyScale);

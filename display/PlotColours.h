@@ -12,6 +12,7 @@ inline constexpr Colour kNavy = 0x800000;    // Mem3 snapshot
 inline constexpr Colour kMaroon = 0x000080;  // grid lines
 inline constexpr Colour kBlack = 0x000000;   // scale strip, axis ticks, decade labels
 inline constexpr Colour kLime = 0x00FF00;    // the live preview's trace
+inline constexpr Colour kYellow = 0x00FFFF;  // X-ray line markers
 inline constexpr Colour kPaperWhite = 0xFFFFFF;  // the plot's background for a hard copy
 
 // Snapshot overlays in drawing order: MCA first, then Mem1, Mem2, Mem3.

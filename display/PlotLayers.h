@@ -27,4 +27,7 @@ void TextBefore(PlotCanvas& c, int x, int y, std::string_view text, int limit, C
 // The red tick above the top of the cursor's column; none on the first column or off the plot.
 void DrawCursorTick(PlotCanvas& c, const AppState& s, const ViewMap& map, long long cursor);
 
+// The marked elements' lines in view (AppState::markerZ); nothing at all with none marked.
+void DrawLineMarkers(PlotCanvas& c, const AppState& s, const ViewMap& map);
+
 }  // namespace tavlex

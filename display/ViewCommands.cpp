@@ -1,8 +1,12 @@
 #include "display/ViewCommands.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "analysis/Calibration.h"
+#include "analysis/LineMarkers.h"
 #include "app/Convert.h"
 #include "display/Plot.h"
 #include "display/ViewNav.h"
@@ -30,6 +34,29 @@ void SwitchRoiOn(AppState& s, const RoiSetting& roi) {
   s.currentRoi = roi.index;
 }
 
+int RoisFromLines(AppState& s, const double* channels, const char* const* labels, int count,
+                  const double* fwhmChannels, int* made) {
+  // Bright list colours in turn, so that neighbouring regions can be told apart.
+  constexpr Colour kLineRoiColours[] = {0xFF0000, 0x0000FF, 0x00FF00, 0xFF00FF, 0x00FFFF, 0xFFFF00};
+  int n = 0, next = 0;
+  for (int k = 0; k < count; ++k) {
+    while (next < kRoiCount && s.roiTable[next].defined != 0) ++next;
+    if (next == kRoiCount) break;
+    RoiSetting roi;
+    roi.index = next;
+    const double last = std::max(s.channelSize - 1, 0);
+    roi.low = static_cast<int>(std::clamp(std::floor(channels[k] - fwhmChannels[k] + 0.5), 0.0, last));
+    roi.high = static_cast<int>(std::clamp(std::floor(channels[k] + fwhmChannels[k] + 0.5) + 1, 1.0, last + 1));
+    roi.label = labels[k];
+    for (char& c : roi.label)
+      if (c == ' ') c = '-';
+    roi.colour = kLineRoiColours[n % std::size(kLineRoiColours)];
+    SwitchRoiOn(s, roi);
+    made[n++] = next;
+  }
+  return n;
+}
+
 void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& view) {
   if (view.hasRange) {
     s.viewStart = view.start;
@@ -45,6 +72,7 @@ void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& 
     s.logScale = 1;
   }
   for (const RoiSetting& r : view.rois) SwitchRoiOn(s, r);
+  if (view.hasMarkers) SetMarkers(s, view.markers);
   DrawChannelAxis(s, window);
   ShowScaleAndRepaint(s, window);
 }

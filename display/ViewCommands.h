@@ -26,12 +26,20 @@ struct ViewSettings {
   int cursor = 0;
   int linearStep = 0;  // 1..22 = that linear full-scale step; 0 = logarithmic
   std::vector<RoiSetting> rois;
+  bool hasMarkers = false;
+  std::vector<int> markers;  // elements whose lines are marked (atomic numbers)
 };
 
 // Writes the range labels: Label1 and Label2 from the view range, and the cursor readout.
 void RefreshRangeLabels(AppState& s, MainWindowPort& window);
 // A region switched on with these bounds, label (cut to 7 characters) and colour.
 void SwitchRoiOn(AppState& s, const RoiSetting& roi);
+// Regions of interest from X-ray lines: each line (channel, label such as "Fe Ka") becomes the
+// next region never switched on, from channel - fwhm to channel + fwhm (fwhmChannels wide each
+// side), labelled "Fe-Ka", switched on. Returns how many were made; `made` gets their indices.
+// Lines beyond the free regions are left out (made < count).
+int RoisFromLines(AppState& s, const double* channels, const char* const* labels, int count,
+                  const double* fwhmChannels, int* made);
 // Applies the settings, then redraws axis, scale and background and repaints the spectrum.
 void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& view);
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/LineMarkers.h"
 #include "display/VfsTable.h"
 
 namespace tavlex {
@@ -183,6 +184,23 @@ void DrawLabels(Page& page, const AppState& s, bool log, std::int32_t F) {
   page.Scale(g.left, g.top + g.plotH - 2 * g.T, Printf("%d", s.viewEnd));
 }
 
+// The marked elements' lines as the plot draws them, turned with the page: a thin line across
+// the frame at the line's channel row, its label beside it at the high-count edge.
+void DrawMarkers(Page& page, const AppState& s) {
+  if (s.markerCount == 0) return;
+  const ReportGeometry& g = page.g_;
+  const int nCh = s.viewEnd - s.viewStart + 1;
+  MarkerLine lines[kMaxMarkerLines];
+  const int n = MarkerLinesInView(s, lines, kMaxMarkerLines);
+  for (int i = 0; i < n; ++i) {
+    const int c = static_cast<int>(lines[i].channel + 0.5);
+    const int y = g.top + ReportChannelRow(c - s.viewStart, nCh, g.plotH);
+    page.Pen(0x808080);
+    page.Segment(g.left, y, g.left + g.plotW, y);
+    page.Scale(g.left + g.plotW - (1 + i % 3) * g.T, y + g.T / 4, QString::fromLatin1(lines[i].label));
+  }
+}
+
 void DrawInformation(Page& page, const AppState& s, const QDateTime& now) {
   const ReportGeometry& g = page.g_;
   const int labelY = Trunc(g.top + 0.8 * g.plotH);
@@ -300,6 +318,7 @@ void DrawReportPage(QPainter& painter, QSize page, const AppState& s, const QDat
   DrawTrace(p, s, log, F, page.width());
   DrawGridFrameTicks(p, log);
   DrawChannelTicks(p, s);
+  DrawMarkers(p, s);
   DrawLabels(p, s, log, F);
   DrawInformation(p, s, now);
   DrawTitles(p);

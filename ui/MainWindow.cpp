@@ -19,11 +19,13 @@
 #include <QTimer>
 
 #include "acq/Acquisition.h"
+#include "analysis/Identify.h"
 #include "app/StatusBox.h"
 #include "display/StartUp.h"
 #include "files/Recovery.h"
 #include "link/Driver.h"
 #include "ui/AboutBox.h"
+#include "ui/ElementsDialog.h"
 #include "ui/ErrorBox.h"
 #include "ui/PaintBox.h"
 
@@ -267,6 +269,7 @@ void TForm1::ConnectHandlers() {
   onPlainMenu(Utility, &TForm1::UtilityClick);
   onPlainMenu(DefaultVal1, &TForm1::DefaultVal1Click);
   onPlainMenu(About1, &TForm1::About1Click);
+  onPlainMenu(Elements1, &TForm1::Elements1Click);
   // "&Option", "&OpenMca" and "&ScanMca" have no handler.
 }
 

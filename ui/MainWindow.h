@@ -37,6 +37,8 @@ class PaintBoxWidget;
 class UpDownArrows;
 class TDmSMTX;
 class TMcaAbout;
+class TElementsDialog;
+struct Identification;
 
 // Runs a file dialog and gives the chosen path; tests replace it so that nothing blocks.
 using FileChooser = std::function<std::optional<QString>(QFileDialog& dialog)>;
@@ -144,6 +146,14 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   void UtilityClick();
   void DefaultVal1Click();
   void About1Click();
+  // Analysis -> Elements... (MainWindowElements.cpp)
+  void Elements1Click();
+  void ElementsMarkClick();
+  void ElementsClearClick();
+  void ElementsToggle(int z, bool on);
+  void ElementsIdentifyClick();
+  void ElementsRoiClick();
+  TElementsDialog* ElementsDialog() const { return elements_; }
 
  public:
   // Controls, by their window-definition names.
@@ -194,7 +204,9 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   QWidget* DmSMTX = nullptr;
   QFileDialog *StdOpenDialog = nullptr, *StdSaveDialog = nullptr;
   // Menu items
-  QMenu *File1 = nullptr, *Config1 = nullptr, *Connect1 = nullptr, *Help1 = nullptr;
+  QMenu *File1 = nullptr, *Config1 = nullptr, *Connect1 = nullptr, *Analysis1 = nullptr,
+        *Help1 = nullptr;
+  QAction* Elements1 = nullptr;
   QAction *Read1 = nullptr, *Write2 = nullptr, *Write1 = nullptr, *SetupPrint = nullptr,
           *N1 = nullptr, *Exit1 = nullptr, *Utility = nullptr, *DefaultVal1 = nullptr,
           *Option1 = nullptr, *Open1 = nullptr, *Scan1 = nullptr, *About1 = nullptr;
@@ -251,6 +263,13 @@ class TForm1 : public QMainWindow, public MainWindowPort {
   LinkContext link_;
   TDmSMTX* dmSmtx_ = nullptr;
   TMcaAbout* mcaAbout_ = nullptr;
+  // The Elements dialog, made on first use, and the last identification (its resolution sizes
+  // the regions made from lines).
+  TElementsDialog* elements_ = nullptr;
+  std::unique_ptr<Identification> identification_;
+  bool identified_ = false;
+  // The marked elements' lines into the dialog's list and table, then the repaint.
+  void ShowMarkedElements();
   FileChooser fileChooser_;
   DialogRunner dialogRunner_;
   CloseQuestion closeQuestion_;

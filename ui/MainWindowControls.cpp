@@ -216,6 +216,9 @@ void TForm1::CreateMenus() {
   Connect1->setObjectName("Connect1");
   Open1 = item(Connect1, "Open1", "&OpenMca");
   Scan1 = item(Connect1, "Scan1", "&ScanMca");
+  Analysis1 = bar->addMenu("&Analysis");
+  Analysis1->setObjectName("Analysis1");
+  Elements1 = item(Analysis1, "Elements1", "&Elements...");
   Help1 = bar->addMenu("&Help");
   Help1->setObjectName("Help1");
   About1 = item(Help1, "About1", "&About");

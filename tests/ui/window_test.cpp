@@ -211,11 +211,12 @@ TEST_F(WindowTest, RegionListAndColourBox) {
 
 TEST_F(WindowTest, MenuBarHasEveryItemWithItsMnemonic) {
   const QList<QAction*> menus = form->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 4);
+  ASSERT_EQ(menus.size(), 5);
   EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(menus[1]->text(), "&System");
   EXPECT_EQ(menus[2]->text(), "&Connect");
-  EXPECT_EQ(menus[3]->text(), "&Help");
+  EXPECT_EQ(menus[3]->text(), "&Analysis");
+  EXPECT_EQ(menus[4]->text(), "&Help");
   auto texts = [](QMenu* m) {
     QStringList out;
     for (QAction* a : m->actions()) out << (a->isSeparator() ? "-" : a->text());
@@ -225,9 +226,10 @@ TEST_F(WindowTest, MenuBarHasEveryItemWithItsMnemonic) {
             QStringList({"&Read", "&AsciiWrite", "&Write", "&SetUp Print", "-", "&Exit"}));
   EXPECT_EQ(texts(menus[1]->menu()), QStringList({"&Utility", "&DefaultParam.", "&Option"}));
   EXPECT_EQ(texts(menus[2]->menu()), QStringList({"&OpenMca", "&ScanMca"}));
-  EXPECT_EQ(texts(menus[3]->menu()), QStringList({"&About"}));
+  EXPECT_EQ(texts(menus[3]->menu()), QStringList({"&Elements..."}));
+  EXPECT_EQ(texts(menus[4]->menu()), QStringList({"&About"}));
   for (const char* name : {"Read1", "Write2", "Write1", "SetupPrint", "N1", "Exit1", "Utility",
-                           "DefaultVal1", "Option1", "Open1", "Scan1", "About1"})
+                           "DefaultVal1", "Option1", "Open1", "Scan1", "Elements1", "About1"})
     EXPECT_NE(form->findChild<QAction*>(name), nullptr) << name;
 }
 
