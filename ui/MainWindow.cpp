@@ -45,6 +45,8 @@ TForm1::TForm1(Driver& driver, Clock& clock, QWidget* parent)
       clock_(clock),
       link_{*state_, *this, driver_, clock_} {
   link_.runEvents = RecoveryCopyWriter();
+  // The X-ray data table is built now, not when the operator first asks for it.
+  XrayDataReady();
   setObjectName("Form1");
   QString caption = "Tavlex Controll Program";
   // A simulation must never be mistaken for a measurement.
