@@ -11,9 +11,19 @@ namespace tavlex {
 
 namespace {
 
-constexpr double kLeftOverShare = 0.30;  // of a peak, still to be explained
-constexpr double kEscapeMargin = 8, kEscapeMostShare = 0.05;
-constexpr double kPileUpResolvingS = 3e-6, kSumMostShare = 0.10;
+// Share of a peak still to be explained before another contributor is looked for: K-beta/K-alpha
+// ratios hold to a few per cent, the L and M families' ratios far less well (they follow the
+// excitation and the matrix).
+constexpr double kLeftOverShare = 0.30, kLeftOverShareLoose = 0.50;
+// An escape peak is at most 8 times the model's share of its parent (at least 2 % of it: the
+// share varies with the detector), never above 5 %.
+constexpr double kEscapeMargin = 8, kEscapeLeastBound = 0.02, kEscapeMostShare = 0.05;
+// A sum peak is at most the pile-up of a 3 us resolving time at the run's rates (at least 2 % of
+// the smaller parent), never above 10 % of it; without a live time, up to 10 %.
+constexpr double kPileUpResolvingS = 3e-6, kSumLeastBound = 0.02, kSumMostShare = 0.10;
+// Compton peaks are broadened by the electrons' motion: maxima of the filter may stand this far
+// beside the scattered energy.
+constexpr double kComptonSpreadKeV = 0.3;
 constexpr int kSumParents = 6;
 constexpr int kMaxObserved = 16;
 
@@ -105,7 +115,8 @@ class Explainer {
   bool InView(double e) const { return e >= lowKeV_ && e <= highKeV_; }
   int PeakNear(double e, double tol) const;
   bool LeftOver(int i) const {
-    return left_[i] > 3 * Sigma(i) && (id_.peaks[i].partCount == 0 || left_[i] > kLeftOverShare * Net(i));
+    const double share = loose_[i] ? kLeftOverShareLoose : kLeftOverShare;
+    return left_[i] > 3 * Sigma(i) && (id_.peaks[i].partCount == 0 || left_[i] > share * Net(i));
   }
   void AddPart(int i, const PeakPart& part);
   bool TryScatter(int i);
@@ -130,6 +141,7 @@ class Explainer {
   Identification& id_;
   const PeakSearchResult& search_;
   double left_[kMaxFoundPeaks] = {};
+  bool loose_[kMaxFoundPeaks] = {};  // explained in part by a weaker L or M line
   int order_[kMaxFoundPeaks] = {};
   double lowKeV_ = 0, highKeV_ = 0;
   Candidate trial_, best_;
@@ -170,8 +182,8 @@ bool Explainer::TryScatter(int i) {
       CopyLabel(part.label, lines[k].label);
       if (std::fabs(lines[k].keV - e) <= tol) {
         part.role = PeakRole::Rayleigh;
-      } else if (e >= ComptonEnergyKeV(lines[k].keV, 180) - tol &&
-                 e <= ComptonEnergyKeV(lines[k].keV, 90) + tol) {
+      } else if (e >= ComptonEnergyKeV(lines[k].keV, 180) - tol - kComptonSpreadKeV &&
+                 e <= ComptonEnergyKeV(lines[k].keV, 90) + tol + kComptonSpreadKeV) {
         part.role = PeakRole::Compton;
       } else {
         continue;
@@ -186,7 +198,8 @@ bool Explainer::TryScatter(int i) {
 
 bool Explainer::TryEscape(int i) {
   const double e = Energy(i);
-  const int parent = PeakNear(e + kSiliconKaKeV, Tol(e) + Tol(e + kSiliconKaKeV));
+  // The escape lies exactly 1.740 keV below its parent: the tolerance of one line.
+  const int parent = PeakNear(e + kSiliconKaKeV, Tol(e));
   if (parent < 0 || Net(parent) <= Net(i)) return false;
   const double expected = SiliconEscapeFraction(Energy(parent)) * Net(parent);
   if (!(expected > 0)) return false;
@@ -194,7 +207,9 @@ bool Explainer::TryEscape(int i) {
   part.role = PeakRole::Escape;
   part.parent = parent;
   AddPart(i, part);
-  if (left_[i] <= std::min(kEscapeMargin * expected, kEscapeMostShare * Net(parent)) + Sigma(i)) {
+  const double most = std::min(std::max(kEscapeMargin * expected, kEscapeLeastBound * Net(parent)),
+                               kEscapeMostShare * Net(parent));
+  if (left_[i] <= most + Sigma(i)) {
     left_[i] = 0;
     return true;
   }
@@ -216,10 +231,11 @@ bool Explainer::TrySum(int i) {
       const double d = std::fabs(Energy(pa) + Energy(pb) - e);
       if (d > bestD) continue;
       const double smaller = std::min(Net(pa), Net(pb));
+      const double pileUp = (pa == pb ? 1 : 2) * Net(pa) * Net(pb) * kPileUpResolvingS / setup_.liveTimeS;
       const double most = setup_.liveTimeS > 0
-                              ? (pa == pb ? 1 : 2) * Net(pa) * Net(pb) * kPileUpResolvingS / setup_.liveTimeS
+                              ? std::min(std::max(pileUp, kSumLeastBound * smaller), kSumMostShare * smaller)
                               : kSumMostShare * smaller;
-      if (left_[i] > std::min(most, kSumMostShare * smaller) + Sigma(i)) continue;
+      if (left_[i] > most + Sigma(i)) continue;
       bestD = d;
       bestA = pa;
       bestB = pb;
@@ -241,6 +257,10 @@ bool Unstable(int z) {
 
 bool Explainer::Evaluate(int i, Candidate& c) {
   if (Unstable(c.el->z)) return false;
+  // A family already found has taken its share of every peak it explains.
+  for (int k = 0; k < id_.elementCount; ++k)
+    if (id_.elements[k].z == c.el->z && std::strchr(id_.elements[k].families, XrayFamilyName(c.family)[0]))
+      return false;
   // Whatever excites an M shell excites the L shells first: M lines alone, with the L lines
   // in view, are another element's.
   if (c.family == XrayFamily::M) {
@@ -266,7 +286,13 @@ bool Explainer::Evaluate(int i, Candidate& c) {
   const int mainPeak = self == main ? i : PeakNear(c.lines[main].keV, Tol(c.lines[main].keV));
   if (mainPeak < 0) return false;
   c.strength = left_[mainPeak] / c.lines[main].relative;
-  if (!(c.strength > 3 * Sigma(mainPeak))) return false;
+  if (!(c.strength > 3 * Sigma(mainPeak))) {
+    // The strongest line's peak is explained already: this element may still hide under it
+    // (As-Ka under Pb-La), as long as that peak is large enough to hold its share.
+    if (self == main) return false;
+    c.strength = left_[i] / c.lines[self].relative;
+    if (Net(mainPeak) < 0.5 * c.strength * c.lines[main].relative) return false;
+  }
 
   double expected = 0, found = 0, offBy = 0;
   int foundCount = 0;
@@ -279,8 +305,10 @@ bool Explainer::Evaluate(int i, Candidate& c) {
     const int peak = k == self ? i : k == main ? mainPeak : PeakNear(c.lines[k].keV, Tol(c.lines[k].keV));
     c.matched[k] = -1;
     if (peak < 0) {
-      // A line expected well above the noise must show, unless it hides in a neighbour's flank.
-      if (predicted >= 2 * limit && PeakNear(c.lines[k].keV, Fwhm(c.lines[k].keV)) < 0) return false;
+      // A line expected well above the noise must show, unless it hides in the flank of a
+      // neighbour at least twice as large within two widths.
+      const int flank = PeakNear(c.lines[k].keV, 2 * Fwhm(c.lines[k].keV));
+      if (predicted >= 2 * limit && (flank < 0 || Net(flank) < 2 * predicted)) return false;
       continue;
     }
     if (Net(peak) < 0.5 * predicted - 2 * Sigma(peak)) return false;
@@ -338,6 +366,7 @@ void Explainer::Accept(const Candidate& c) {
     const int peak = c.matched[k];
     if (peak < 0) continue;
     left_[peak] = std::max(0.0, left_[peak] - c.strength * c.lines[k].relative);
+    if (c.family != XrayFamily::K && c.lines[k].relative < 1) loose_[peak] = true;
     PeakPart part;
     part.z = c.el->z;
     CopyLabel(part.label, c.lines[k].label);
@@ -357,6 +386,7 @@ void Explainer::Run() {
   for (int i = 0; i < n; ++i) {
     id_.peaks[i].partCount = 0;
     left_[i] = Net(i);
+    loose_[i] = false;
     order_[i] = i;
   }
   id_.elementCount = 0;

@@ -4,10 +4,10 @@
 //
 // Peaks are taken largest first. A peak is first tried as an artefact of larger peaks already
 // seen: a silicon escape peak (its parent 1.740 keV above, at most 8 times the escape share of
-// the parent and 5 % of it), a sum peak of two of the six largest peaks (at most the pile-up a
-// 3 us resolving time gives at the run's rate, or 10 % of the smaller parent without a live
-// time), and, with an anode given, the Rayleigh or Compton scatter of its lines (Compton at
-// 90 to 180 degrees). Otherwise it is tried as a line of each element whose line lies within
+// the parent or 2 % of it, never above 5 %), a sum peak of two of the six largest peaks (at
+// most the pile-up a 3 us resolving time gives at the run's rates or 2 % of the smaller parent,
+// never above 10 %; 10 % without a live time), and, with an anode given, the Rayleigh or
+// Compton scatter of its lines (Compton at 90 to 180 degrees, 0.3 keV more for its breadth). Otherwise it is tried as a line of each element whose line lies within
 // the tolerance; elements without a long-lived isotope are not looked for, and M lines count
 // only beside the element's L lines when those are in view. An element (a family, K, L or M, at a time) is consistent when its strongest
 // line in view has a peak, and each other line of the family whose expected area stands above
@@ -15,7 +15,8 @@
 // and the library's relative intensity predict. The best consistent candidate takes the
 // peak, and its predicted areas are taken off every peak its lines fall on; a peak keeps
 // looking for another contributor while more than 30 % of it (and 3 standard deviations) is
-// left over, which is how Mn-Ka is found under Cr-Kb.
+// left over, which is how Mn-Ka is found under Cr-Kb; 50 % where a weaker L or M line took part
+// of it, as those families' ratios follow the excitation and the matrix.
 //
 // Tolerance: 0.3 x FWHM at the energy + 3 x the calibration's rms error. The rms error is
 // first taken as a channel's quantisation (slope / sqrt 12), then measured on the lone main

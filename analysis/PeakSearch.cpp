@@ -193,14 +193,15 @@ double MeasureNoise(const std::int32_t* counts, int n, const PeakSearchSetup& se
     if (p.net < 20 * p.netSigma || fwhmCh < 4) continue;
     bool alone = true;
     for (int j = 0; j < r.count; ++j)
-      if (j != order[k] && std::fabs(r.peaks[j].channel - p.channel) < 2.5 * fwhmCh) alone = false;
+      if (j != order[k] && std::fabs(r.peaks[j].channel - p.channel) < 3 * fwhmCh) alone = false;
     if (!alone) continue;
     const int span = static_cast<int>(std::ceil(2 * fwhmCh));
     const int c = static_cast<int>(std::lround(p.channel));
     if (c - span - 1 < 0 || c + span + 1 >= n) continue;
     auto mean3 = [&](int at) { return (counts[at - 1] + counts[at] + counts[at + 1]) / 3.0; };
-    const double bl = mean3(c - span), br = mean3(c + span);
-    auto net = [&](int at) { return counts[at] - (bl + (br - bl) * (at - (c - span)) / (2.0 * span)); };
+    // A neighbour's tail raises one side: the lower side is the background, taken flat.
+    const double bg = std::min(mean3(c - span), mean3(c + span));
+    auto net = [&](int at) { return counts[at] - bg; };
     int top = c;
     for (int at = c - span / 4; at <= c + span / 4; ++at)
       if (net(at) > net(top)) top = at;
