@@ -118,6 +118,11 @@ TEST(IdentifyTest, ElementsAndArtefactsOfMadeSpectra) {
        0, "Sn Pb", "", "", false, 0},
       {"a lone peak no line explains", Synthetic().Background(30).Element("Fe", K, 3e5).Peak(lone, 2e4),
        0, "Fe", "", "", false, 1},
+      {"As-Ka hidden under Pb-La, found by its K-beta",
+       Synthetic().Background(20).Element("Pb", L, 2e5).Element("As", K, 5e4).Element("Fe", K, 3e5), 0,
+       "Fe As Pb", "", "", false, 0},
+      {"trace chromium near iron's K-beta escape",
+       Synthetic().Background(30).Element("Fe", K, 1e5).Element("Cr", K, 300), 0, "Cr Fe", "", "", false, 0},
       {"a lone 5.9 keV peak without 5.41 keV is manganese",
        Synthetic().Background(30).Element("Mn", K, 2e5), 0, "Mn", "", "", false, 0},
   };
