@@ -51,7 +51,6 @@ TEST(AnalyserOptionTest, OptionsAreReadOrRefusedWithTheirReason) {
       {{"--sim-sample", "Fe=70,Xx=30"}, true, false, "", 0, 0},
       {{"--sim-sample", "Fe=70,Cr=-30"}, true, false, "", 0, 0},
       {{"--sim-sample", "Fe=70,,Cr=30"}, true, false, "", 0, 0},
-      {{"--sim-sample=Fe=0"}, true, false, "", 0, 0},
       {{"--sim-sample"}, true, false, "", 0, 0},
       {{"--sim-tube", "Mo"}, true, true, "", 0, 0},
       {{"--sim-tube=w"}, true, true, "", 0, 0},

@@ -39,13 +39,11 @@ TEST(CliSimLinkTest, BadLinksAreUsageErrors) {
       {{"--simulate", "--sim-link=1,1000000,3"}, help},
       {{"--sim-link=1,1000000"}, simOnly},
       {{"acquire", out, "--preset", "1", "--simulate", "--sim-sample", "Fe=70,Qq=30"}, "'Qq=30'"},
-      {{"acquire", out, "--preset", "1", "--simulate", "--sim-sample=Fe=-5"}, "'Fe=-5'"},
       {{"scan", dir.filePath("map"), "--scans", "1", "--simulate", "--sim-sample", "Fe=1,"},
        "empty item"},
       {{"scan", dir.filePath("map"), "--scans", "1", "--simulate", "--sim-tube", "Zz"},
        "--sim-tube needs"},
       {{"--simulate", "--sim-sample=Cu=0,Zn=0"}, "add up to 0"},
-      {{"--simulate", "--sim-tube=Rhodium"}, "--sim-tube needs"},
       {{"acquire", out, "--preset", "1", "--driver=ftdi", "--sim-tube=Mo"}, simOnly},
   };
   for (const auto& row : rows) {
@@ -85,11 +83,13 @@ TEST(CliSimLinkTest, TheSameSeedCountsTheSameWhateverTheTiming) {
        {"acquire", "d.dat", "--preset", "0.3", "--simulate", "--seed", "7", "--sim-sample=brass",
         "--sim-tube=Mo", "--sim-link=1,1000000"},
        0},
-      {"scans refreshed every 20 ms and every 150 ms",
-       {"scan", "e", "--scans", "3", "--scan-time", "0.2", "--simulate", "--seed", "7",
+      // Scans much longer than the refresh, so that a busy machine still reads each one before
+      // the next has finished.
+      {"scans refreshed every 20 ms and every 100 ms",
+       {"scan", "e", "--scans", "3", "--scan-time", "0.5", "--simulate", "--seed", "7",
         "--refresh", "20"},
-       {"scan", "f", "--scans", "3", "--scan-time", "0.2", "--simulate", "--seed", "7",
-        "--refresh", "150", "--sim-link=2,500000"},
+       {"scan", "f", "--scans", "3", "--scan-time", "0.5", "--simulate", "--seed", "7",
+        "--refresh", "100", "--sim-link=2,500000"},
        3},
   };
   for (const auto& row : rows) {
