@@ -50,8 +50,10 @@ bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
     choice.simOptions = true;
   } else if (a == "--sim-sample" || a.rfind("--sim-sample=", 0) == 0) {
     std::string value;
-    if (!SimValue(args, i, "--sim-sample", value)) error = kSimSampleHelp;
-    else ParseSimSample(value, choice.sample, error);
+    if (!SimValue(args, i, "--sim-sample", value))
+      error = kSimSampleHelp;
+    else
+      ParseSimSample(value, choice.sample, error);
     choice.simOptions = true;
   } else if (a == "--sim-tube" || a.rfind("--sim-tube=", 0) == 0) {
     std::string value;

@@ -32,7 +32,7 @@ struct SimConfig {
   bool exactCounts = false;
   SimSample sample = SimSteel();
   int anodeZ = kSimDefaultAnodeZ;  // the tube's anode (rhodium)
-  Clock* clock = nullptr;  // null: the steady wall clock
+  Clock* clock = nullptr;          // null: the steady wall clock
   // The link: a reply starts to arrive this long after its frame was written, and the frame's
   // and the reply's bytes travel at this many bytes per second (0: no time at all), so the
   // host may see part of a reply first.
@@ -127,8 +127,8 @@ class SimAnalyser {
   void FinishScan();
   // Counts the steps completed between fromUs and toUs of a run; `stream` and `run` tell the
   // runs apart.
-  void CountSteps(std::uint32_t* counts, double* carry, std::uint32_t* events,
-                  std::uint64_t stream, std::uint64_t run, std::int64_t fromUs, std::int64_t toUs);
+  void CountSteps(std::uint32_t* counts, double* carry, std::uint32_t* events, std::uint64_t stream,
+                  std::uint64_t run, std::int64_t fromUs, std::int64_t toUs);
   void DistributeExact(std::uint32_t* counts, double* carry, std::uint64_t n);
   void DistributePoisson(std::uint32_t* counts, std::uint32_t* events, double mean);
   std::int64_t ScanPresetUs() const;
@@ -140,7 +140,7 @@ class SimAnalyser {
   std::int64_t lastClockUs_ = 0;
 
   int memorySize_ = 4096;
-  int preset_ = 10000;  // 0.1 s
+  int preset_ = 10000;          // 0.1 s
   SimSampleSpectrum spectrum_;  // the sample's spectrum, made once
   double shape_[kMaxChannels] = {};
   double cdf_[kMaxChannels] = {};

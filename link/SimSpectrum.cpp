@@ -270,7 +270,8 @@ class Builder {
     const XrayElement* argon = XrayElementByZ(kArgonZ);
     if (argon == nullptr) return;
     const double massThickness = kAirDensity * kArgonViewCm * kAir[2].fraction;
-    const int bins = static_cast<int>(std::ceil((kSimTubeKv - argon->kEdgeKeV) / kExcitationBinKeV));
+    const int bins =
+        static_cast<int>(std::ceil((kSimTubeKv - argon->kEdgeKeV) / kExcitationBinKeV));
     const double width = (kSimTubeKv - argon->kEdgeKeV) / bins;
     for (int i = 0; i < argon->lineCount; ++i) {
       const XrayLine& line = argon->lines[i];
@@ -342,7 +343,8 @@ std::string_view Trim(std::string_view s) {
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 
@@ -360,7 +362,8 @@ bool ParseComposition(std::string_view text, SimSample& sample, std::string& err
       return false;
     }
     const std::size_t equals = item.find('=');
-    const int z = equals == std::string_view::npos ? 0 : XrayZOfSymbol(Trim(item.substr(0, equals)));
+    const int z =
+        equals == std::string_view::npos ? 0 : XrayZOfSymbol(Trim(item.substr(0, equals)));
     if (z == 0) {
       error = "--sim-sample: " + named +
               " is not ELEMENT=PERCENT with an element from Na to U (or steel, brass)";
@@ -457,7 +460,8 @@ void BuildSpectrumShape(const SimSampleSpectrum& spectrum, double inputRateCps, 
   double fine[kFine];
   // Pile-up: a share rate x resolving time of the events has a second photon on top. The pairs of
   // the strongest lines make the sum peaks; their singles are missing from the lines.
-  const double pileUp = std::clamp(std::max(inputRateCps, 0.0) * kSimPileUpResolvingUs * 1e-6, 0.0, 0.5);
+  const double pileUp =
+      std::clamp(std::max(inputRateCps, 0.0) * kSimPileUpResolvingUs * 1e-6, 0.0, 0.5);
   double strongest = 0;
   for (int k = 0; k < spectrum.strongestCount; ++k) strongest += spectrum.strongest[k].area;
   const double keep = 1 - pileUp * strongest * strongest;

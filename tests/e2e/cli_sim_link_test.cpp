@@ -86,10 +86,10 @@ TEST(CliSimLinkTest, TheSameSeedCountsTheSameWhateverTheTiming) {
       // Scans much longer than the refresh, so that a busy machine still reads each one before
       // the next has finished.
       {"scans refreshed every 20 ms and every 100 ms",
-       {"scan", "e", "--scans", "3", "--scan-time", "0.5", "--simulate", "--seed", "7",
-        "--refresh", "20"},
-       {"scan", "f", "--scans", "3", "--scan-time", "0.5", "--simulate", "--seed", "7",
-        "--refresh", "100", "--sim-link=2,500000"},
+       {"scan", "e", "--scans", "3", "--scan-time", "0.5", "--simulate", "--seed", "7", "--refresh",
+        "20"},
+       {"scan", "f", "--scans", "3", "--scan-time", "0.5", "--simulate", "--seed", "7", "--refresh",
+        "100", "--sim-link=2,500000"},
        3},
   };
   for (const auto& row : rows) {

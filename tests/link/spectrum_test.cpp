@@ -114,9 +114,9 @@ TEST(SimSpectrumTest, LeadedBrassShowsCopperZincAndLead) {
   EXPECT_NEAR(brass.PeakNear(12.614), 1261, 1);  // Pb Lb
   const int cu = brass.PeakNear(8.048), zn = brass.PeakNear(8.639), pb = brass.PeakNear(10.551);
   EXPECT_GT(brass.p[cu], brass.p[zn]);
-  EXPECT_GT(brass.p[pb], 5 * brass.p[1150]);     // lead clearly above the background
-  EXPECT_LT(brass.p[pb], brass.p[zn] / 5);       // but a few per cent only
-  EXPECT_LT(brass.p[640], brass.p[cu] / 20);     // iron a trace
+  EXPECT_GT(brass.p[pb], 5 * brass.p[1150]);  // lead clearly above the background
+  EXPECT_LT(brass.p[pb], brass.p[zn] / 5);    // but a few per cent only
+  EXPECT_LT(brass.p[640], brass.p[cu] / 20);  // iron a trace
 }
 
 TEST(SimSpectrumTest, SmallerMemoriesCoverTheSameEnergies) {
@@ -145,14 +145,20 @@ TEST(SimSpectrumTest, EveryElementsLinesStandWhereTheLibraryPutsThem) {
       const char* second;  // null: not checked (overlapped by another element's line)
     } checks[3];
   } rows[] = {
-      {"Fe=70,Cr=18,Ni=10,Mn=2", "Rh", {{"Fe", "Ka", "Kb"}, {"Cr", "Ka", nullptr}, {"Ni", "Ka", "Kb"}}},
+      {"Fe=70,Cr=18,Ni=10,Mn=2",
+       "Rh",
+       {{"Fe", "Ka", "Kb"}, {"Cr", "Ka", nullptr}, {"Ni", "Ka", "Kb"}}},
       // Zn Kb lies above the Cu K edge, Zn Ka below: copper takes half of Zn Kb.
-      {"Cu=60,Zn=37,Pb=3", "Rh", {{"Cu", "Ka", nullptr}, {"Zn", "Ka", nullptr}, {"Pb", "La", "Lb1"}}},
+      {"Cu=60,Zn=37,Pb=3",
+       "Rh",
+       {{"Cu", "Ka", nullptr}, {"Zn", "Ka", nullptr}, {"Pb", "La", "Lb1"}}},
       {"Sn=63,Pb=37", "Rh", {{"Sn", "Ka", "Kb"}, {"Pb", "La", "Lb1"}, {"Sn", "La", nullptr}}},
       {"W=90,Ni=6,Fe=4", "Mo", {{"W", "La", "Lb1"}, {"Ni", "Ka", nullptr}, {"Fe", "Ka", nullptr}}},
       // U Lb1 lies just above U's own L3 edge: absorbed far more than La, so not compared.
       {"U=100", "Ag", {{"U", "La", nullptr}, {"U", "Ma", nullptr}, {"U", "Lb1", nullptr}}},
-      {"Ca=40,Ti=30,Si=20,Al=10", "Cr", {{"Ca", "Ka", "Kb"}, {"Ti", "Ka", nullptr}, {"Si", "Ka", nullptr}}},
+      {"Ca=40,Ti=30,Si=20,Al=10",
+       "Cr",
+       {{"Ca", "Ka", "Kb"}, {"Ti", "Ka", nullptr}, {"Si", "Ka", nullptr}}},
   };
   for (const auto& row : rows) {
     Shape shape(row.sample, row.anode);
@@ -172,8 +178,8 @@ TEST(SimSpectrumTest, EveryElementsLinesStandWhereTheLibraryPutsThem) {
         return sum;
       };
       const double expected = near(LineKeV(check.symbol, check.second)) / near(e);
-      const double ratio = shape.Area(shape.PeakNear(LineKeV(check.symbol, check.second))) /
-                           shape.Area(peak);
+      const double ratio =
+          shape.Area(shape.PeakNear(LineKeV(check.symbol, check.second))) / shape.Area(peak);
       EXPECT_NEAR(ratio, expected, 0.3 * expected) << check.second;
     }
   }
@@ -208,7 +214,9 @@ TEST(SimSpectrumTest, SumPeaksGrowWithTheRate) {
   const struct {
     const char* what;
     double keV;
-  } sums[] = {{"Fe Ka + Fe Ka", 2 * fe}, {"Fe Ka + Cr Ka", fe + cr}, {"Fe Ka + Fe Kb", fe + LineKeV("Fe", "Kb")}};
+  } sums[] = {{"Fe Ka + Fe Ka", 2 * fe},
+              {"Fe Ka + Cr Ka", fe + cr},
+              {"Fe Ka + Fe Kb", fe + LineKeV("Fe", "Kb")}};
   const char* steel = "Fe=70,Cr=18,Ni=10,Mn=2";
   Shape none(steel, "Rh", 0), some(steel, "Rh", 20000), more(steel, "Rh", 100000);
   for (const auto& sum : sums) {
