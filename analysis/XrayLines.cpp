@@ -219,6 +219,13 @@ double XrayCompton(int z, double e) {
   return Call([&](xrl_error** err) { return CS_Compt(z, e, err); });
 }
 
+double XrayRayleighAt(int z, double e, double angleDeg) {
+  return Call([&](xrl_error** err) { return DCS_Rayl(z, e, angleDeg * M_PI / 180.0, err); });
+}
+double XrayComptonAt(int z, double e, double angleDeg) {
+  return Call([&](xrl_error** err) { return DCS_Compt(z, e, angleDeg * M_PI / 180.0, err); });
+}
+
 double XrayLineCrossSection(int z, const XrayLine& line, double e) {
   double sum = 0;
   for (int m = 0; m < line.memberCount; ++m)

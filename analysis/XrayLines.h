@@ -80,6 +80,10 @@ double XrayMassAttenuation(int z, double eKeV);
 double XrayPhotoAbsorption(int z, double eKeV);
 double XrayRayleigh(int z, double eKeV);
 double XrayCompton(int z, double eKeV);
+// The same scatter per steradian into angleDeg (cm2/g/sr): what a detector at that angle sees,
+// far less than the mean for Rayleigh scatter of heavy elements at large angles.
+double XrayRayleighAt(int z, double eKeV, double angleDeg);
+double XrayComptonAt(int z, double eKeV, double angleDeg);
 // Fluorescence production cross-section of a line (all its members) at an excitation eKeV,
 // cascade effects included.
 double XrayLineCrossSection(int z, const XrayLine& line, double eKeV);

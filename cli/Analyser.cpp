@@ -11,6 +11,23 @@
 
 namespace tavlex::cli {
 
+namespace {
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false when there is none.
+bool SimValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
+              std::string& value) {
+  const std::string& a = args[i];
+  if (a.size() > name.size()) {
+    value = a.substr(name.size() + 1);
+    return true;
+  }
+  if (i + 1 >= args.size()) return false;
+  value = args[++i];
+  return true;
+}
+
+}  // namespace
+
 bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
                         AnalyserChoice& choice, std::string& error) {
   const std::string& a = args[i];
@@ -30,6 +47,20 @@ bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,
     if (!ParseSimLink(std::string_view(a).substr(11), link)) error = kSimLinkHelp;
     choice.linkDelayUs = link.linkDelayUs;
     choice.linkBytesPerSecond = link.linkBytesPerSecond;
+    choice.simOptions = true;
+  } else if (a == "--sim-sample" || a.rfind("--sim-sample=", 0) == 0) {
+    std::string value;
+    if (!SimValue(args, i, "--sim-sample", value))
+      error = kSimSampleHelp;
+    else
+      ParseSimSample(value, choice.sample, error);
+    choice.simOptions = true;
+  } else if (a == "--sim-tube" || a.rfind("--sim-tube=", 0) == 0) {
+    std::string value;
+    SimConfig tube;
+    if (!SimValue(args, i, "--sim-tube", value) || !ParseSimTube(value, tube))
+      error = std::string(kSimTubeHelp) + " (not '" + value + "')";
+    choice.anodeZ = tube.anodeZ;
     choice.simOptions = true;
   } else {
     return false;
@@ -51,6 +82,8 @@ std::unique_ptr<Driver> MakeAnalyserDriver(const AnalyserChoice& choice, std::st
     if (choice.hasSeed) config.seed = choice.seed;
     config.linkDelayUs = choice.linkDelayUs;
     config.linkBytesPerSecond = choice.linkBytesPerSecond;
+    config.sample = choice.sample;
+    config.anodeZ = choice.anodeZ;
     return std::make_unique<SimDriver>(config);
   }
   if (choice.hasSeed || choice.simOptions) {

@@ -24,11 +24,15 @@ struct AnalyserChoice {
   // --sim-link: the simulated link's latency and byte rate (none: replies at once).
   std::int64_t linkDelayUs = 0;
   std::int64_t linkBytesPerSecond = 0;
+  // --sim-sample and --sim-tube: what the simulated analyser measures, and with which tube.
+  SimSample sample = SimSteel();
+  int anodeZ = kSimDefaultAnodeZ;
   bool simOptions = false;  // an option only the simulated analyser takes was given
 };
 
 // Reads args[i] when it is one of the options that choose the analyser: --simulate,
-// --driver=NAME, --seed N and --sim-link=LATENCY_MS,BYTES_PER_S. False when it is none of them;
+// --driver=NAME, --seed N, --sim-link=LATENCY_MS,BYTES_PER_S, --sim-sample NAME|COMPOSITION and
+// --sim-tube ANODE (these two also joined with '='). False when it is none of them;
 // true when it was taken (i moves past a separate value), with `error` set when its value is
 // not good. The window program and the measuring commands take these options alike.
 bool ReadAnalyserOption(const std::vector<std::string>& args, std::size_t& i,

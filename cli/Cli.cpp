@@ -61,6 +61,7 @@ const Command kCommands[] = {
      "                      [--channels N] [--dead-time US] [--comment TEXT]\n"
      "                      [--sample-id TEXT] [--seed N] [--sim-unplug-after S]\n"
      "                      [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
+     "                      [--sim-sample NAME|COMPOSITION] [--sim-tube ANODE]\n"
      "Opens the analyser, sends the setup (memory of N channels, default 4096; preset time;\n"
      "dead time per event, default 1.8 us), clears, starts, follows the acquisition until the\n"
      "preset ends it and saves the spectrum. OUT.dat is checked before the analyser is opened\n"
@@ -75,12 +76,17 @@ const Command kCommands[] = {
      "1.\n"
      "--sim-link gives the simulated analyser a slow link: LATENCY_MS per exchange and\n"
      "BYTES_PER_S, e.g. --sim-link=1,1000000 (1 ms, 1 MB/s).\n"
+     "--sim-sample is what the simulated analyser measures: steel (the default), brass, or a\n"
+     "composition in weight per cent such as Fe=70,Cr=18,Ni=10,Mn=2; --sim-tube is its tube's\n"
+     "anode (default Rh; e.g. Mo, W, Ag, Cu, Cr). The same --seed, sample, tube and setup count\n"
+     "the same spectrum, whatever the link's timing.\n"
      "Like every run, it also leaves an automatic copy of its spectrum in tavlex/recovered\n"
      "(the newest 50 are kept).\n"},
     {"scan", cli::Scan,
      "usage: tavlex scan PREFIX --scans N [--scan-time SECONDS] [--memory 512|1024|2048]\n"
      "                   [--refresh MS] [--driver=sim|d2xx|ftdi | --simulate] [--seed N]\n"
      "                   [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
+     "                   [--sim-sample NAME|COMPOSITION] [--sim-tube ANODE]\n"
      "Opens the analyser, sends the setup as the SXFM SetUp dialog's OK does (memory of two\n"
      "banks, default 2048 channels; scan time, default 1.0 s, in 0.1 s steps; refresh, default\n"
      "100 ms, shorter than a scan), clears, starts, and runs the SXFM tab's scan loop until N\n"
@@ -92,7 +98,8 @@ const Command kCommands[] = {
      "as under nohup, stays ignored. The last finished scan is also copied to tavlex/recovered\n"
      "in the user's data folder (the newest 50 are kept).\n"
      "--sim-link gives the simulated analyser a slow link: LATENCY_MS per exchange and\n"
-     "BYTES_PER_S, e.g. --sim-link=1,1000000.\n"},
+     "BYTES_PER_S, e.g. --sim-link=1,1000000. --sim-sample and --sim-tube choose its sample\n"
+     "and anode as for acquire; the same --seed gives the same scans whatever the refresh.\n"},
     {"calibrate", cli::Calibrate,
      "usage: tavlex calibrate IN.dat OUT.dat --low CH:ENERGY --high CH:ENERGY [--unit TEXT]\n"
      "                        [--json]\n"
@@ -140,6 +147,7 @@ const Command kCommands[] = {
 const char* kOverview =
     "usage: tavlex [--driver=sim|d2xx|ftdi | --simulate]   open the window\n"
     "              [--seed N] [--sim-link=LATENCY_MS,BYTES_PER_S]\n"
+    "              [--sim-sample NAME|COMPOSITION] [--sim-tube ANODE]\n"
     "              [FILE.dat]                              and read FILE.dat in it\n"
     "       tavlex COMMAND [ARGS...]                        batch work, without a window\n"
     "\n"
@@ -155,6 +163,9 @@ const char* kOverview =
     "  peak      snap to a peak and measure its centroid and FWHM\n"
     "  identify  name the elements and artefacts of a calibrated spectrum file\n"
     "  fit       quantify a spectrum file against a standards table\n"
+    "\n"
+    "The simulated analyser measures --sim-sample: steel (the default), brass, or weight per\n"
+    "cent such as Fe=70,Cr=18,Ni=10,Mn=2, excited by a 40 kV tube of anode --sim-tube (Rh).\n"
     "\n"
     "tavlex COMMAND --help shows the options of a command; tavlex --version the version.\n"
     "\n"

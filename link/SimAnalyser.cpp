@@ -42,6 +42,7 @@ SimAnalyser::SimAnalyser(const SimConfig& config, Clock& clock)
       random_(config.seed),
       frames_(std::make_unique<FrameSlot[]>(kMaxFrameRecord)) {
   lastClockUs_ = clock_.NowUs();
+  BuildSampleSpectrum(config_.sample, config_.anodeZ, spectrum_);
   SetMemorySize(kMaxChannels);
 }
 
@@ -156,7 +157,16 @@ bool SimAnalyser::ExecuteDisplay(std::string_view body) {
 
 void SimAnalyser::SetMemorySize(int channels) {
   memorySize_ = std::clamp(channels, 2 * kBlockChannels, kMaxChannels);
-  BuildSpectrumShape(config_.sample, memorySize_, shape_);
+  BuildShape();
+  ClearMca();
+  ClearScans();
+  displayStart_ = 0;
+  displayEnd_ = memorySize_ - 1;
+  cursor_ = memorySize_ / 2;
+}
+
+void SimAnalyser::BuildShape() {
+  BuildSpectrumShape(spectrum_, config_.inputRateCps, memorySize_, shape_);
   double sum = 0;
   for (int i = 0; i < memorySize_; ++i) cdf_[i] = (sum += shape_[i]);
   cdf_[memorySize_ - 1] = 1.0;
@@ -165,11 +175,6 @@ void SimAnalyser::SetMemorySize(int channels) {
     while (ch < memorySize_ - 1 && cdf_[ch] <= u) ++ch;
     guide_[k] = ch;
   }
-  ClearMca();
-  ClearScans();
-  displayStart_ = 0;
-  displayEnd_ = memorySize_ - 1;
-  cursor_ = memorySize_ / 2;
 }
 
 std::uint8_t SimAnalyser::TracePoint(const std::uint32_t* counts, int point) const {

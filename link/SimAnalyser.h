@@ -3,7 +3,11 @@
 // the whole program on. `SimAnalyser` is the instrument (it answers every frame of the command
 // set, counts an XRF spectrum in real time from a clock, keeps its own display state and runs
 // scans into two banks); `SimDriver` is the USB side (listing, handles, the receive queue) with
-// the faults that tests inject. Deterministic for a given seed and clock.
+// the faults that tests inject.
+//
+// It counts in steps of 10 ms of its own clock: each step's events are drawn from a generator
+// seeded by the seed, the run and the step's number, so a run's spectrum depends on the seed,
+// the sample, the setup and the preset only, never on when or how often the host asks.
 
 #include <cstdint>
 #include <memory>
@@ -26,8 +30,9 @@ struct SimConfig {
   double deadTimeUs = 1.8;  // the program's own default, so the live time shown describes it
   // Exact expected counts instead of Poisson counting (events = counted rate x real time).
   bool exactCounts = false;
-  SimSample sample = SimSample::StainlessSteel;
-  Clock* clock = nullptr;  // null: the steady wall clock
+  SimSample sample = SimSteel();
+  int anodeZ = kSimDefaultAnodeZ;  // the tube's anode (rhodium)
+  Clock* clock = nullptr;          // null: the steady wall clock
   // The link: a reply starts to arrive this long after its frame was written, and the frame's
   // and the reply's bytes travel at this many bytes per second (0: no time at all), so the
   // host may see part of a reply first.
@@ -38,6 +43,12 @@ struct SimConfig {
 // A link model as the program and the command line take it: "LATENCY_MS,BYTES_PER_S", for
 // example "1,1000000" (1 ms per round trip, 1 MB/s). The latency may have a fraction, to the
 // microsecond. False for anything else, or for values outside the limits below.
+// --sim-sample and --sim-tube as the program and the command line take them.
+inline constexpr const char* kSimSampleHelp =
+    "--sim-sample needs steel, brass or a composition in weight per cent, for example "
+    "--sim-sample Fe=70,Cr=18,Ni=10,Mn=2";
+bool ParseSimTube(std::string_view text, SimConfig& config);
+
 inline constexpr double kMaxSimLinkLatencyMs = 10000;
 inline constexpr std::int64_t kMinSimLinkBytesPerSecond = 100;
 inline constexpr std::int64_t kMaxSimLinkBytesPerSecond = 1000000000;
@@ -56,6 +67,8 @@ class SimAnalyser {
   static constexpr int kMaxFrameRecord = 4096;
   static constexpr int kMaxReply = 512;
   static constexpr std::uint8_t kRefusal = '?';
+  // The analyser's counting step: events are drawn for whole steps of its clock.
+  static constexpr std::int64_t kStepUs = 10000;
 
   SimAnalyser(const SimConfig& config, Clock& clock);
 
@@ -88,8 +101,10 @@ class SimAnalyser {
   double KeVPerChannel() const { return kSimKeVPerChannel4096 * 4096.0 / memorySize_; }
   double Probability(int channel) const { return shape_[channel]; }
   double CountedRateCps() const;
-  void SetInputRate(double cps) { Update(), config_.inputRateCps = cps; }
+  // A new input rate changes the pile-up, so the shape is made again (not while counting).
+  void SetInputRate(double cps);
   void SetDeadTimeUs(double us) { Update(), config_.deadTimeUs = us; }
+  const SimSample& Sample() const { return config_.sample; }
 
   // The frames received, oldest first (the last kMaxFrameRecord of them).
   std::vector<std::string> Frames() const;
@@ -104,13 +119,16 @@ class SimAnalyser {
   void BuildStatus(std::uint8_t* out);
   void BuildBlock(int n, std::uint8_t* out) const;
   void SetMemorySize(int channels);
+  void BuildShape();
   void ClearMca();
   void ClearScans();
   void AdvanceMca(std::int64_t dtUs);
   void AdvanceScan(std::int64_t dtUs);
   void FinishScan();
-  void CountInto(std::uint32_t* counts, double* carry, std::uint32_t* events, std::int64_t fromUs,
-                 std::int64_t toUs);
+  // Counts the steps completed between fromUs and toUs of a run; `stream` and `run` tell the
+  // runs apart.
+  void CountSteps(std::uint32_t* counts, double* carry, std::uint32_t* events, std::uint64_t stream,
+                  std::uint64_t run, std::int64_t fromUs, std::int64_t toUs);
   void DistributeExact(std::uint32_t* counts, double* carry, std::uint64_t n);
   void DistributePoisson(std::uint32_t* counts, std::uint32_t* events, double mean);
   std::int64_t ScanPresetUs() const;
@@ -122,7 +140,8 @@ class SimAnalyser {
   std::int64_t lastClockUs_ = 0;
 
   int memorySize_ = 4096;
-  int preset_ = 10000;  // 0.1 s
+  int preset_ = 10000;          // 0.1 s
+  SimSampleSpectrum spectrum_;  // the sample's spectrum, made once
   double shape_[kMaxChannels] = {};
   double cdf_[kMaxChannels] = {};
   // guide_[k]: the first channel whose cumulative probability exceeds k / kMaxChannels, so that
@@ -136,6 +155,7 @@ class SimAnalyser {
   std::uint32_t counts_[kMaxChannels] = {};
   double carry_[kMaxChannels] = {};  // exact counting: fractions not yet counted
   std::uint32_t events_ = 0;
+  std::uint64_t mcaRuns_ = 0;  // clears of the MCA memory, so that each run draws afresh
 
   // Scan banks
   bool scanning_ = false;
@@ -147,6 +167,7 @@ class SimAnalyser {
   bool scanFinished_ = false;  // a finished bank exists
   bool scanDone_ = false;      // latched until a status block has reported it
   int scansCompleted_ = 0;
+  std::uint64_t scanSeries_ = 0;  // clears of the banks
 
   // Display
   int displayStart_ = 0, displayEnd_ = 4095, cursor_ = 2048;
@@ -177,6 +198,8 @@ class SimDriver : public Driver {
   ~SimDriver() override;
 
   SimAnalyser& Analyser() { return *analyser_; }
+  // What the window's title names: "steel", "brass" or the composition given.
+  const std::string& SampleName() const { return analyser_->Sample().name; }
   const SimAnalyser& Analyser() const { return *analyser_; }
 
   // Attached devices.

@@ -1,6 +1,7 @@
 // The simulated analyser's clock and counting: real time, the preset, the MCA memory and the two
-// scan banks. Events are drawn in bulk (a count per channel, or one draw per event when there
-// are few), so a long clock jump costs no more than a short one.
+// scan banks. Counting goes in whole 10 ms steps of the analyser's clock, each drawn from its own
+// seeded stream: the number of events, then a channel for each (or, at high rates, a count per
+// channel), so that a step costs about as much as its events, however the clock jumps.
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr std::int64_t kUsPerPresetUnit = 100000;  // 0.1 s
 constexpr std::int64_t kShortestScanUs = 10000;
+// Streams of the seeded generator.
+constexpr std::uint64_t kMcaStream = 1, kScanStream = 2;
 
 }  // namespace
 
@@ -21,6 +24,12 @@ double SimAnalyser::CountedRateCps() const {
   const double in = std::max(config_.inputRateCps, 0.0);
   const double tau = std::max(config_.deadTimeUs, 0.0) * 1e-6;
   return in / (1 + in * tau);
+}
+
+void SimAnalyser::SetInputRate(double cps) {
+  Update();
+  config_.inputRateCps = cps;
+  BuildShape();
 }
 
 std::int32_t SimAnalyser::RealTime10ms() const {
@@ -53,6 +62,7 @@ void SimAnalyser::ClearMca() {
   std::fill(std::begin(carry_), std::end(carry_), 0.0);
   events_ = 0;
   realUs_ = 0;
+  ++mcaRuns_;
 }
 
 void SimAnalyser::ClearScans() {
@@ -64,6 +74,7 @@ void SimAnalyser::ClearScans() {
   scanFinished_ = false;
   scanDone_ = false;
   scansCompleted_ = 0;
+  ++scanSeries_;
 }
 
 void SimAnalyser::Update() {
@@ -79,7 +90,7 @@ void SimAnalyser::AdvanceMca(std::int64_t dtUs) {
   // The analyser stops by itself at the preset and holds its real time there.
   const std::int64_t presetUs = static_cast<std::int64_t>(std::max(preset_, 0)) * kUsPerPresetUnit;
   const std::int64_t to = std::min(realUs_ + dtUs, presetUs);
-  if (to > realUs_) CountInto(counts_, carry_, &events_, realUs_, to);
+  if (to > realUs_) CountSteps(counts_, carry_, &events_, kMcaStream, mcaRuns_, realUs_, to);
   realUs_ = std::max(realUs_, to);
   if (realUs_ >= presetUs) running_ = false;
 }
@@ -88,7 +99,10 @@ void SimAnalyser::AdvanceScan(std::int64_t dtUs) {
   const std::int64_t presetUs = ScanPresetUs();
   while (dtUs > 0) {
     const std::int64_t step = std::min(dtUs, presetUs - scanUs_);
-    CountInto(banks_[activeBank_], bankCarry_, &scanEvents_, scanUs_, scanUs_ + step);
+    // Each scan is a run of its own, so one skipped unseen changes none after it.
+    const std::uint64_t run = (scanSeries_ << 32) + static_cast<std::uint64_t>(scansCompleted_);
+    CountSteps(banks_[activeBank_], bankCarry_, &scanEvents_, kScanStream, run, scanUs_,
+               scanUs_ + step);
     scanUs_ += step;
     dtUs -= step;
     if (scanUs_ < presetUs) break;
@@ -113,8 +127,14 @@ void SimAnalyser::FinishScan() {
   scanUs_ = 0;
 }
 
-void SimAnalyser::CountInto(std::uint32_t* counts, double* carry, std::uint32_t* events,
-                            std::int64_t fromUs, std::int64_t toUs) {
+void SimAnalyser::CountSteps(std::uint32_t* counts, double* carry, std::uint32_t* events,
+                             std::uint64_t stream, std::uint64_t run, std::int64_t fromUs,
+                             std::int64_t toUs) {
+  // Only completed steps count; the step under way is counted once it is complete.
+  const std::int64_t firstStep = fromUs / kStepUs, endStep = toUs / kStepUs;
+  if (endStep <= firstStep) return;
+  fromUs = firstStep * kStepUs;
+  toUs = endStep * kStepUs;
   const double rate = CountedRateCps();
   if (config_.exactCounts) {
     // Events counted since the start are the rounded-down expectation at every moment.
@@ -124,8 +144,12 @@ void SimAnalyser::CountInto(std::uint32_t* counts, double* carry, std::uint32_t*
     const std::uint64_t n = expected(toUs) - std::min(expected(toUs), expected(fromUs));
     DistributeExact(counts, carry, n);
     *events += static_cast<std::uint32_t>(n);
-  } else {
-    DistributePoisson(counts, events, rate * static_cast<double>(toUs - fromUs) * 1e-6);
+    return;
+  }
+  const double mean = rate * static_cast<double>(kStepUs) * 1e-6;
+  for (std::int64_t step = firstStep; step < endStep; ++step) {
+    random_.Seed(config_.seed, stream, run, static_cast<std::uint64_t>(step));
+    DistributePoisson(counts, events, mean);
   }
 }
 

@@ -38,6 +38,13 @@ bool ParseSimLink(std::string_view text, SimConfig& config) {
   return true;
 }
 
+bool ParseSimTube(std::string_view text, SimConfig& config) {
+  const int z = SimAnodeZ(text);
+  if (z == 0) return false;
+  config.anodeZ = z;
+  return true;
+}
+
 void SimDriver::ClearQueue() {
   queueLength_ = 0;
   visible_ = 0;

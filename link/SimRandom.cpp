@@ -1,6 +1,7 @@
 #include "link/SimRandom.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace tavlex {
 
@@ -21,6 +22,16 @@ std::uint64_t Rotl(std::uint64_t x, int k) {
 
 void SimRandom::Seed(std::uint64_t seed) {
   for (auto& word : s_) word = SplitMix(seed);
+}
+
+void SimRandom::Seed(std::uint64_t seed, std::uint64_t stream, std::uint64_t run,
+                     std::uint64_t step) {
+  std::uint64_t key = seed;
+  for (std::uint64_t part : {stream, run, step}) {
+    std::uint64_t x = key ^ part;
+    key = SplitMix(x) ^ (part * 0xD1B54A32D192ED03ull);
+  }
+  Seed(key);
 }
 
 // xoshiro256**

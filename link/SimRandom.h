@@ -11,6 +11,9 @@ class SimRandom {
  public:
   explicit SimRandom(std::uint64_t seed) { Seed(seed); }
   void Seed(std::uint64_t seed);
+  // A stream of its own for each (seed, stream, run, step): one step's draws do not depend on
+  // how many draws came before.
+  void Seed(std::uint64_t seed, std::uint64_t stream, std::uint64_t run, std::uint64_t step);
   std::uint64_t Next();
   // Uniform in [0, 1).
   double Uniform() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }

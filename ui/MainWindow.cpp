@@ -24,6 +24,7 @@
 #include "display/StartUp.h"
 #include "files/Recovery.h"
 #include "link/Driver.h"
+#include "link/SimAnalyser.h"
 #include "ui/AboutBox.h"
 #include "ui/ElementsDialog.h"
 #include "ui/ErrorBox.h"
@@ -49,8 +50,12 @@ TForm1::TForm1(Driver& driver, Clock& clock, QWidget* parent)
   XrayDataReady();
   setObjectName("Form1");
   QString caption = "Tavlex Controll Program";
-  // A simulation must never be mistaken for a measurement.
-  if (driver_.IsSimulation()) caption += " [simulated analyser]";
+  // A simulation must never be mistaken for a measurement; the title also says what it measures.
+  if (const auto* sim = dynamic_cast<const SimDriver*>(&driver_)) {
+    caption += " [simulated analyser: " + QString::fromStdString(sim->SampleName()) + "]";
+  } else if (driver_.IsSimulation()) {
+    caption += " [simulated analyser]";
+  }
   setWindowTitle(caption);
   CreateControls();
   ConnectHandlers();

@@ -71,6 +71,7 @@ TEST(XrayLinesTest, DetectorPhysics) {
   EXPECT_EQ(SiliconEscapeFraction(1.74), 0.0);
   EXPECT_NEAR(SiliconEscapeFraction(2.0), 0.015, 0.003);
   EXPECT_NEAR(SiliconEscapeFraction(6.40), 0.0029, 0.0006);
+  EXPECT_NEAR(SiliconEscapeFraction(8.05), 0.0016, 0.0004);
   for (double e = 2; e < 30; e += 0.5) EXPECT_GT(SiliconEscapeFraction(e), SiliconEscapeFraction(e + 0.5)) << e;
   EXPECT_NEAR(SiliconDetectorFwhm(5.9, 0.085), 0.140, 0.006);
   EXPECT_NEAR(SiliconDetectorFwhm(0, 0.085), 0.085, 1e-12);

@@ -46,6 +46,16 @@ TEST(AnalyserOptionTest, OptionsAreReadOrRefusedWithTheirReason) {
       {{"--seed", "7"}, true, true, "", 0, 0},
       {{"--seed", "x"}, true, false, "", 0, 0},
       {{"--sim-link", "1,1000000"}, false, true, "", 0, 0},  // only with '='
+      {{"--sim-sample", "brass"}, true, true, "", 0, 0},
+      {{"--sim-sample=Fe=70,Cr=18,Ni=10,Mn=2"}, true, true, "", 0, 0},
+      {{"--sim-sample", "Fe=70,Xx=30"}, true, false, "", 0, 0},
+      {{"--sim-sample", "Fe=70,Cr=-30"}, true, false, "", 0, 0},
+      {{"--sim-sample", "Fe=70,,Cr=30"}, true, false, "", 0, 0},
+      {{"--sim-sample"}, true, false, "", 0, 0},
+      {{"--sim-tube", "Mo"}, true, true, "", 0, 0},
+      {{"--sim-tube=w"}, true, true, "", 0, 0},
+      {{"--sim-tube", "Xx"}, true, false, "", 0, 0},
+      {{"--sim-tube=rhodium"}, true, false, "", 0, 0},
       {{"--preset"}, false, true, "", 0, 0},
   };
   for (const auto& row : rows) {
@@ -57,6 +67,16 @@ TEST(AnalyserOptionTest, OptionsAreReadOrRefusedWithTheirReason) {
     EXPECT_EQ(error.empty(), row.good) << error;
     if (row.taken && !row.good && row.args[0].rfind("--sim-link", 0) == 0) {
       EXPECT_EQ(error, kSimLinkHelp);
+    }
+    // A refused sample names its bad item; a refused tube what was given.
+    if (!row.good && row.args.size() > 1 && row.args[0] == "--sim-sample") {
+      EXPECT_NE(error.find(row.args[1].find(",,") != std::string::npos ? "empty item"
+                                                                       : row.args[1].substr(8)),
+                std::string::npos)
+          << error;
+    }
+    if (!row.good && row.args[0].rfind("--sim-tube", 0) == 0) {
+      EXPECT_NE(error.find(kSimTubeHelp), std::string::npos) << error;
     }
     EXPECT_EQ(i, row.taken ? row.args.size() - 1 : 0u);
     EXPECT_EQ(choice.driver, row.driver);
@@ -74,13 +94,18 @@ TEST(AnalyserOptionTest, TheSimulatedAnalyserGetsItsLinkAndOnlyItTakesSimOptions
     std::vector<std::string> args;
     bool made;
     std::uint32_t waitingAfterFrame;
+    std::string sample;
   } rows[] = {
-      {{"--simulate"}, true, 1},
-      {{"--simulate", "--sim-link=10000,1000000"}, true, 0},
-      {{"--sim-link=10000,1000000", "--driver=sim"}, true, 0},
-      {{"--sim-link=1,1000000"}, false, 0},
-      {{"--driver=ftdi", "--sim-link=1,1000000"}, false, 0},
-      {{"--driver=usb"}, false, 0},
+      {{"--simulate"}, true, 1, "steel"},
+      {{"--simulate", "--sim-link=10000,1000000"}, true, 0, "steel"},
+      {{"--sim-link=10000,1000000", "--driver=sim"}, true, 0, "steel"},
+      {{"--simulate", "--sim-sample", "brass", "--sim-tube", "Mo"}, true, 1, "brass"},
+      {{"--simulate", "--sim-sample=Sn=63,Pb=37"}, true, 1, "Sn=63,Pb=37"},
+      {{"--sim-link=1,1000000"}, false, 0, ""},
+      {{"--driver=ftdi", "--sim-link=1,1000000"}, false, 0, ""},
+      {{"--driver=ftdi", "--sim-sample=brass"}, false, 0, ""},
+      {{"--driver=ftdi", "--sim-tube=Mo"}, false, 0, ""},
+      {{"--driver=usb"}, false, 0, ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.args.back());
@@ -94,6 +119,7 @@ TEST(AnalyserOptionTest, TheSimulatedAnalyserGetsItsLinkAndOnlyItTakesSimOptions
       EXPECT_FALSE(error.empty());
       continue;
     }
+    EXPECT_EQ(dynamic_cast<SimDriver&>(*driver).SampleName(), row.sample);
     char serial[64] = {};
     char* list[] = {serial, nullptr};
     std::uint32_t count = 0;

@@ -36,7 +36,8 @@ class OpenMcaWindowTest : public ::testing::Test {
 
 TEST_F(OpenMcaWindowTest, OpeningShowsTheDeviceCountAndEnablesTheSixButtons) {
   EXPECT_TRUE(form.windowTitle().startsWith("Tavlex Controll Program"));
-  EXPECT_NE(form.windowTitle(), "Tavlex Controll Program");  // says it is simulated
+  // Says it is simulated, and what it measures.
+  EXPECT_EQ(form.windowTitle(), "Tavlex Controll Program [simulated analyser: steel]");
   EXPECT_EQ(EnabledAcquisitionButtons(), 0);
   ClickOpen();
   EXPECT_EQ(Edit2(), "1");
