@@ -501,16 +501,19 @@ const char* PeakPartText(const Identification& id, const PeakPart& part, char* b
   const auto n = static_cast<std::size_t>(size);
   const XrayElement* el = XrayElementByZ(part.z);
   const char* symbol = el != nullptr ? el->symbol : "?";
+  // A parent by what explains it first: a line, or the scatter of the anode's line.
   auto firstOf = [&](int peak, char* to, std::size_t cap) {
     const IdentifiedPeak* p = peak >= 0 && peak < id.peakCount ? &id.peaks[peak] : nullptr;
-    if (p != nullptr && p->partCount > 0 && p->parts[0].role == PeakRole::Element) {
+    const PeakRole role = p != nullptr && p->partCount > 0 ? p->parts[0].role : PeakRole::Escape;
+    if (role == PeakRole::Element || role == PeakRole::Rayleigh || role == PeakRole::Compton) {
       const XrayElement* pe = XrayElementByZ(p->parts[0].z);
-      std::snprintf(to, cap, "%s %s", pe != nullptr ? pe->symbol : "?", p->parts[0].label);
+      std::snprintf(to, cap, "%s%s %s", role == PeakRole::Element ? "" : role == PeakRole::Rayleigh ? "Rayleigh " : "Compton ",
+                    pe != nullptr ? pe->symbol : "?", p->parts[0].label);
     } else {
       std::snprintf(to, cap, "%.3f keV", p != nullptr ? p->peak.energyKeV : 0.0);
     }
   };
-  char a[24], b[24];
+  char a[32], b[32];
   switch (part.role) {
     case PeakRole::Element:
       std::snprintf(buf, n, "%s %s", symbol, part.label);

@@ -50,6 +50,11 @@ constexpr double kScatterBinKeV = 0.05;
 
 // Compton scatter's extra width (Doppler broadening by the electrons' motion), keV FWHM.
 constexpr double kComptonExtraFwhm = 0.45;
+// The sample is not all the detector sees scatter from: the collimator's edges, the chamber and
+// the sample's holder scatter the tube's continuum too, several times what a thick steel
+// scatters by itself. Taken here as the sample's own scatter of the continuum, three times over,
+// which puts the background under Fe-Ka of a steel near a hundredth of the peak's height.
+constexpr double kInstrumentScatter = 3.0;
 // Incomplete charge collection: a flat shelf from the threshold up to each line.
 constexpr double kShelfFraction = 0.005;
 constexpr double kThresholdKeV = 0.30;
@@ -320,7 +325,7 @@ class Builder {
     const int bins = static_cast<int>(kSimTubeKv / kScatterBinKeV);
     for (int b = 0; b < bins; ++b) {
       const double lo = b * kScatterBinKeV, hi = lo + kScatterBinKeV, e0 = lo + kScatterBinKeV / 2;
-      const double n = tube_.Continuum(e0) * kScatterBinKeV;
+      const double n = kInstrumentScatter * tube_.Continuum(e0) * kScatterBinKeV;
       if (!(n > 0)) continue;
       const double mu0 = SampleMu(e0);
       AddFlat(out_.fine, lo, hi, n * Rayleigh(e0) * ThickSample(mu0, mu0) * Efficiency(e0));
