@@ -437,7 +437,10 @@ bool Identify(const std::int32_t* counts, int channels, const IdentifySetup& set
               Identification& out) {
   out.peakCount = 0;
   out.elementCount = 0;
-  if (!(setup.slope > 0) || !XrayDataReady()) return false;
+  // A calibration must put the channels at energies an X-ray spectrum can have.
+  if (!(setup.slope >= kLeastSlopeKeV && setup.slope <= kMostSlopeKeV) || !std::isfinite(setup.offset) ||
+      std::fabs(setup.offset) > 1000 || !XrayDataReady())
+    return false;
   PeakSearchSetup search;
   search.slope = setup.slope;
   search.offset = setup.offset;

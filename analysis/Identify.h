@@ -96,8 +96,10 @@ struct Identification {
 // The tolerance on a line's energy at a detector width and calibration error.
 double LineTolerance(double fwhmKeV, double calibrationRmsKeV);
 
-// False (and nothing found) when the slope is not above 0, i.e. the spectrum is not calibrated,
-// or the X-ray data are missing.
+// The calibrations an identification takes: keV per channel.
+inline constexpr double kLeastSlopeKeV = 1e-5, kMostSlopeKeV = 10;
+// False (and nothing found) when the spectrum is not calibrated (a slope outside the range
+// above, an offset that is not finite or beyond 1000 keV) or the X-ray data are missing.
 bool Identify(const std::int32_t* counts, int channels, const IdentifySetup& setup,
               Identification& out);
 

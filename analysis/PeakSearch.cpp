@@ -21,6 +21,8 @@ double Within(double a, double sigma) {
 }
 
 Window WindowAt(double fwhmChannels) {
+  // Wider than the spectrum is as good as infinite; narrower than a third of a channel as a line.
+  fwhmChannels = std::clamp(fwhmChannels, 0.3, 2.0 * kMaxChannels);
   Window w;
   w.h = std::max(1, static_cast<int>(std::lround(0.5 * fwhmChannels)));
   w.v = std::max(1, static_cast<int>(std::lround(0.5 * fwhmChannels)));
@@ -190,7 +192,7 @@ double MeasureNoise(const std::int32_t* counts, int n, const PeakSearchSetup& se
   for (int k = 0; k < r.count && measured < 8; ++k) {
     const FoundPeak& p = r.peaks[order[k]];
     const double fwhmCh = p.fwhmKeV / setup.slope;
-    if (p.net < 20 * p.netSigma || fwhmCh < 4) continue;
+    if (p.net < 20 * p.netSigma || !(fwhmCh >= 4 && fwhmCh < n / 4.0)) continue;
     bool alone = true;
     for (int j = 0; j < r.count; ++j)
       if (j != order[k] && std::fabs(r.peaks[j].channel - p.channel) < 3 * fwhmCh) alone = false;
@@ -246,7 +248,7 @@ void FindPeaks(const std::int32_t* counts, int channels, const PeakSearchSetup& 
   out.resolutionMeasured = false;
   out.noiseFwhmKeV = setup.noiseFwhmKeV > 0 ? setup.noiseFwhmKeV : kDefaultNoiseFwhmKeV;
   const int n = std::min(channels, kMaxChannels);
-  if (!(setup.slope > 0) || n < 8 || counts == nullptr) return;
+  if (!(setup.slope > 0) || !std::isfinite(setup.offset) || n < 8 || counts == nullptr) return;
   Search(counts, n, setup, out.noiseFwhmKeV, filtered, out);
   if (setup.noiseFwhmKeV > 0) return;
   // The first search used an assumed resolution; search again with the measured one.

@@ -177,10 +177,13 @@ TEST(IdentifyTest, PeakSearchMeasuresAreasAndResolution) {
     EXPECT_NEAR(p->net, row.area, 0.03 * row.area + 3 * p->netSigma) << row.keV;
   }
 
-  // Uncalibrated: nothing to identify.
+  // Uncalibrated, or a calibration no X-ray spectrum has: nothing to identify.
   auto id = std::make_unique<Identification>();
-  EXPECT_FALSE(Identify(counts.data(), 4096, IdentifySetup{}, *id));
-  EXPECT_EQ(id->peakCount, 0);
+  for (const IdentifySetup& bad : {IdentifySetup{}, IdentifySetup{-0.01, 0}, IdentifySetup{1e30, 0},
+                                   IdentifySetup{0.01, std::nan("")}, IdentifySetup{1e-9, 0}}) {
+    EXPECT_FALSE(Identify(counts.data(), 4096, bad, *id)) << bad.slope << " " << bad.offset;
+    EXPECT_EQ(id->peakCount, 0);
+  }
 }
 
 }  // namespace
