@@ -21,9 +21,9 @@ constexpr double kEscapeMargin = 8, kEscapeLeastBound = 0.02, kEscapeMostShare =
 // A sum peak is at most the pile-up of a 3 us resolving time at the run's rates (at least 2 % of
 // the smaller parent), never above 10 % of it; without a live time, up to 10 %.
 constexpr double kPileUpResolvingS = 3e-6, kSumLeastBound = 0.02, kSumMostShare = 0.10;
-// Compton peaks are broadened by the electrons' motion: maxima of the filter may stand this far
-// beside the scattered energy.
-constexpr double kComptonSpreadKeV = 0.3;
+// Compton peaks are broadened by the electrons' motion, in proportion to the energy: maxima of
+// the filter may stand this share of it beside the scattered energy (0.3 keV at Rh-Ka).
+constexpr double kComptonSpread = 0.015;
 constexpr int kSumParents = 6;
 constexpr int kMaxObserved = 16;
 
@@ -182,8 +182,8 @@ bool Explainer::TryScatter(int i) {
       CopyLabel(part.label, lines[k].label);
       if (std::fabs(lines[k].keV - e) <= tol) {
         part.role = PeakRole::Rayleigh;
-      } else if (e >= ComptonEnergyKeV(lines[k].keV, 180) - tol - kComptonSpreadKeV &&
-                 e <= ComptonEnergyKeV(lines[k].keV, 90) + tol + kComptonSpreadKeV) {
+      } else if (e >= ComptonEnergyKeV(lines[k].keV, 180) - tol - kComptonSpread * lines[k].keV &&
+                 e <= ComptonEnergyKeV(lines[k].keV, 90) + tol + kComptonSpread * lines[k].keV) {
         part.role = PeakRole::Compton;
       } else {
         continue;
@@ -391,7 +391,7 @@ void Explainer::Run() {
   }
   id_.elementCount = 0;
   std::sort(order_, order_ + n, [&](int a, int b) { return Net(a) > Net(b); });
-  lowKeV_ = 0.9;
+  lowKeV_ = kDetectorFloorKeV;
   highKeV_ = (search_.channels - 1) * setup_.slope + setup_.offset;
   // Twice over: a peak passed over early may be explained by what later peaks brought.
   for (int pass = 0; pass < 2; ++pass)

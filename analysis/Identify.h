@@ -7,7 +7,8 @@
 // the parent or 2 % of it, never above 5 %), a sum peak of two of the six largest peaks (at
 // most the pile-up a 3 us resolving time gives at the run's rates or 2 % of the smaller parent,
 // never above 10 %; 10 % without a live time), and, with an anode given, the Rayleigh or
-// Compton scatter of its lines (Compton at 90 to 180 degrees, 0.3 keV more for its breadth). Otherwise it is tried as a line of each element whose line lies within
+// Compton scatter of its lines (Compton at 90 to 180 degrees, 1.5 % of the energy more for its
+// breadth). Otherwise it is tried as a line of each element whose line lies within
 // the tolerance; elements without a long-lived isotope are not looked for, and M lines count
 // only beside the element's L lines when those are in view. An element (a family, K, L or M, at a time) is consistent when its strongest
 // line in view has a peak, and each other line of the family whose expected area stands above

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "analysis/Calibration.h"
+#include "analysis/PeakSearch.h"
 #include "analysis/XrayLines.h"
 
 namespace tavlex {
@@ -18,7 +19,9 @@ int MarkerLinesInView(const AppState& s, MarkerLine* out, int max) {
     for (int i = 0; i < el->lineCount && n < max; ++i) {
       const XrayLine& line = el->lines[i];
       const double channel = (line.energyKeV - offset) / slope;
-      if (line.relative < kMarkedLineShare || channel < s.viewStart || channel > s.viewEnd) continue;
+      if (line.relative < kMarkedLineShare || line.energyKeV < kDetectorFloorKeV ||
+          channel < s.viewStart || channel > s.viewEnd)
+        continue;
       MarkerLine& out1 = out[n++];
       out1.channel = channel;
       out1.relative = line.relative;

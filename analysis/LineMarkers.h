@@ -16,7 +16,8 @@ struct MarkerLine {
   double relative = 0;  // within its family
 };
 
-// Lines weaker than this share of their family's strongest are not marked.
+// Lines weaker than this share of their family's strongest are not marked, nor lines below
+// the detector's floor (kDetectorFloorKeV).
 inline constexpr double kMarkedLineShare = 0.05;
 inline constexpr int kMaxMarkerLines = AppState::kMaxMarkers * 8;
 

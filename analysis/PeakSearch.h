@@ -27,12 +27,15 @@ struct FoundPeak {
   double fwhmKeV = 0;    // the detector's width at this energy
 };
 
+// Below this a silicon detector behind a beryllium window shows its noise, not lines.
+inline constexpr double kDetectorFloorKeV = 0.9;
+
 struct PeakSearchSetup {
   double slope = 0;             // keV per channel (energy = channel x slope + offset)
   double offset = 0;            // keV
   double noiseFwhmKeV = 0;      // the detector's electronic noise; 0: measured
   double threshold = 4;         // significance of a peak, standard deviations
-  double minEnergyKeV = 0.9;    // below: the detector's noise edge
+  double minEnergyKeV = kDetectorFloorKeV;
 };
 
 struct PeakSearchResult {

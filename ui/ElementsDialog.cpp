@@ -112,6 +112,7 @@ TElementsDialog::TElementsDialog(QWidget* parent) : QDialog(parent) {
   ResultText = new QPlainTextEdit(this);
   ResultText->setObjectName("ResultText");
   ResultText->setReadOnly(true);
+  ResultText->setLineWrapMode(QPlainTextEdit::NoWrap);
   ResultText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   ResultText->setMinimumWidth(380);
   row3->addWidget(LineList);

@@ -79,15 +79,12 @@ void TForm1::ShowMarkedElements() {
       if (el == nullptr) continue;
       for (int i = 0; i < el->lineCount; ++i) {
         const XrayLine& line = el->lines[i];
-        if (line.relative < kMarkedLineShare) continue;
+        if (line.relative < kMarkedLineShare || line.energyKeV < kDetectorFloorKeV) continue;
         char label[40];
         std::snprintf(label, sizeof label, "%s %s  %.3f keV", el->symbol, line.label, line.energyKeV);
         auto* item = new QListWidgetItem(QString::fromLatin1(label), elements_->LineList);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        // Below the detector's noise edge a line is listed but not proposed for a region.
-        const bool proposed = &line == XrayStrongestLine(*el, line.family) &&
-                              line.energyKeV >= PeakSearchSetup{}.minEnergyKeV;
-        item->setCheckState(proposed ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(&line == XrayStrongestLine(*el, line.family) ? Qt::Checked : Qt::Unchecked);
         item->setData(kEnergyRole, line.energyKeV);
         item->setData(kEnergyRole + 1, QString("%1 %2").arg(el->symbol, line.label));
       }
