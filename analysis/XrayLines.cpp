@@ -24,20 +24,20 @@ double Call(F f) {
   return std::isfinite(value) && value > 0 ? value : 0;
 }
 
-struct LineSpec {
+struct LineGroup {
   const char* label;
   XrayFamily family;
   int members[2];
   int memberCount;
 };
 
-constexpr LineSpec kSpecs[] = {
+constexpr LineGroup kGroups[] = {
     {"Ka", XrayFamily::K, {KA1_LINE, KA2_LINE}, 2}, {"Kb", XrayFamily::K, {KB1_LINE, KB3_LINE}, 2},
     {"La", XrayFamily::L, {LA1_LINE, LA2_LINE}, 2}, {"Lb1", XrayFamily::L, {LB1_LINE, 0}, 1},
     {"Lb2", XrayFamily::L, {LB2_LINE, 0}, 1},       {"Lg1", XrayFamily::L, {LG1_LINE, 0}, 1},
     {"Ma", XrayFamily::M, {MA1_LINE, MA2_LINE}, 2}, {"Mb", XrayFamily::M, {MB_LINE, 0}, 1},
 };
-static_assert(std::size(kSpecs) == kXrayMaxLines);
+static_assert(std::size(kGroups) == kXrayMaxLines);
 
 // Excitation at which a family's relative intensities are taken: half as much again as its
 // highest edge, so every subshell of the family is excited.
@@ -66,13 +66,13 @@ void FillElement(int z, XrayElement& el) {
   el.l3EdgeKeV = Call([&](xrl_error** e) { return EdgeEnergy(z, L3_SHELL, e); });
   el.m5EdgeKeV = Call([&](xrl_error** e) { return EdgeEnergy(z, M5_SHELL, e); });
   double strongest[3] = {};
-  for (const LineSpec& spec : kSpecs) {
-    const double ref = ReferenceEnergy(z, spec.family);
+  for (const LineGroup& group : kGroups) {
+    const double ref = ReferenceEnergy(z, group.family);
     double intensity = 0, weighted = 0;
     double memberKeV[2] = {}, memberCs[2] = {};
     int members[2] = {}, count = 0;
-    for (int m = 0; m < spec.memberCount; ++m) {
-      const int id = spec.members[m];
+    for (int m = 0; m < group.memberCount; ++m) {
+      const int id = group.members[m];
       const double energy = Call([&](xrl_error** e) { return LineEnergy(z, id, e); });
       const double cs =
           ref > 0 ? Call([&](xrl_error** e) { return CS_FluorLine_Kissel_Cascade(z, id, ref, e); })
@@ -86,8 +86,8 @@ void FillElement(int z, XrayElement& el) {
     }
     if (intensity <= 0) continue;
     XrayLine& line = el.lines[el.lineCount++];
-    std::strncpy(line.label, spec.label, sizeof line.label - 1);
-    line.family = spec.family;
+    std::strncpy(line.label, group.label, sizeof line.label - 1);
+    line.family = group.family;
     line.energyKeV = weighted / intensity;
     line.relative = intensity;
     line.memberCount = count;
@@ -96,7 +96,7 @@ void FillElement(int z, XrayElement& el) {
       line.memberKeV[m] = memberKeV[m];
       line.memberRelative[m] = memberCs[m];
     }
-    double& top = strongest[static_cast<int>(spec.family)];
+    double& top = strongest[static_cast<int>(group.family)];
     top = std::max(top, intensity);
   }
   for (int i = 0; i < el.lineCount; ++i) {

@@ -36,7 +36,7 @@ void TEditStd::CreateControls() {
   Kratio = MakeLabel(this, "Kratio", "K-Ratio", 120, 3);
   ChemiVal = MakeLabel(this, "ChemiVal", "Chemi. wt%", 232, 3);
   CfValue = MakeLabel(this, "CfValue", "CF", 328, 3);
-  // "Spec." here is the standard's spectrum file, the column the table stores per row.
+  // The column of each row's spectrum file name, as the table stores it.
   StdSpecFile = MakeLabel(this, "StdSpecFile", "Std Spec. Filename", 384, 3);
   StdTableFile = MakeLabel(this, "StdTableFile", "StdTable Filename", 496, 3);
   Kratio->resize(80, Kratio->height());
