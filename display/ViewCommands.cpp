@@ -7,6 +7,7 @@
 
 #include "analysis/Calibration.h"
 #include "analysis/LineMarkers.h"
+#include "analysis/XrayLines.h"
 #include "app/Convert.h"
 #include "display/Plot.h"
 #include "display/ViewNav.h"
@@ -34,27 +35,36 @@ void SwitchRoiOn(AppState& s, const RoiSetting& roi) {
   s.currentRoi = roi.index;
 }
 
-int RoisFromLines(AppState& s, const double* channels, const char* const* labels, int count,
-                  const double* fwhmChannels, int* made) {
+bool RoisFromLines(AppState& s, const std::vector<LineForRoi>& lines, double noiseFwhmKeV,
+                   LineRoisMade& made) {
+  made = LineRoisMade{};
+  double slope = 0, offset = 0;
+  if (!CalibrationInKeV(s, slope, offset)) return false;
   // Bright list colours in turn, so that neighbouring regions can be told apart.
   constexpr Colour kLineRoiColours[] = {0xFF0000, 0x0000FF, 0x00FF00, 0xFF00FF, 0x00FFFF, 0xFFFF00};
-  int n = 0, next = 0;
-  for (int k = 0; k < count; ++k) {
+  const double last = std::max(s.channelSize - 1, 0);
+  int next = 0;
+  for (const LineForRoi& line : lines) {
+    const double channel = (line.keV - offset) / slope;
+    if (!(channel >= 0 && channel <= last)) continue;
     while (next < kRoiCount && s.roiTable[next].defined != 0) ++next;
-    if (next == kRoiCount) break;
+    if (next == kRoiCount) {
+      ++made.noRoom;
+      continue;
+    }
+    const double fwhm = SiliconDetectorFwhm(line.keV, noiseFwhmKeV) / slope;
     RoiSetting roi;
     roi.index = next;
-    const double last = std::max(s.channelSize - 1, 0);
-    roi.low = static_cast<int>(std::clamp(std::floor(channels[k] - fwhmChannels[k] + 0.5), 0.0, last));
-    roi.high = static_cast<int>(std::clamp(std::floor(channels[k] + fwhmChannels[k] + 0.5) + 1, 1.0, last + 1));
-    roi.label = labels[k];
+    roi.low = static_cast<int>(std::clamp(std::floor(channel - fwhm + 0.5), 0.0, last));
+    roi.high = static_cast<int>(std::clamp(std::floor(channel + fwhm + 0.5) + 1, 1.0, last + 1));
+    roi.label = line.label;
     for (char& c : roi.label)
       if (c == ' ') c = '-';
-    roi.colour = kLineRoiColours[n % std::size(kLineRoiColours)];
+    roi.colour = kLineRoiColours[made.count % std::size(kLineRoiColours)];
     SwitchRoiOn(s, roi);
-    made[n++] = next;
+    made.regions[made.count++] = next;
   }
-  return n;
+  return true;
 }
 
 void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& view) {

@@ -34,12 +34,21 @@ struct ViewSettings {
 void RefreshRangeLabels(AppState& s, MainWindowPort& window);
 // A region switched on with these bounds, label (cut to 7 characters) and colour.
 void SwitchRoiOn(AppState& s, const RoiSetting& roi);
-// Regions of interest from X-ray lines: each line (channel, label such as "Fe Ka") becomes the
-// next region never switched on, from channel - fwhm to channel + fwhm (fwhmChannels wide each
-// side), labelled "Fe-Ka", switched on. Returns how many were made; `made` gets their indices.
-// Lines beyond the free regions are left out (made < count).
-int RoisFromLines(AppState& s, const double* channels, const char* const* labels, int count,
-                  const double* fwhmChannels, int* made);
+// Regions of interest from X-ray lines: each line (energy, label such as "Fe Ka") inside the
+// spectrum becomes the next region never switched on, from its channel - FWHM to + FWHM (the
+// detector's width for the given noise), labelled "Fe-Ka", switched on. False, and nothing
+// made, when the spectrum is not calibrated.
+struct LineForRoi {
+  double keV = 0;
+  std::string label;
+};
+struct LineRoisMade {
+  int count = 0;
+  int regions[kRoiCount] = {};  // the regions made, in the lines' order
+  int noRoom = 0;               // lines left out: no region was free
+};
+bool RoisFromLines(AppState& s, const std::vector<LineForRoi>& lines, double noiseFwhmKeV,
+                   LineRoisMade& made);
 // Applies the settings, then redraws axis, scale and background and repaints the spectrum.
 void ApplyViewSettings(AppState& s, MainWindowPort& window, const ViewSettings& view);
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "analysis/Calibration.h"
 #include "analysis/Identify.h"
 #include "analysis/LineMarkers.h"
 #include "display/Plot.h"
@@ -148,40 +147,29 @@ void TForm1::ElementsIdentifyClick() {
 }
 
 void TForm1::ElementsRoiClick() {
-  double slope = 0, offset = 0;
-  if (!CalibrationInKeV(*state_, slope, offset)) {
+  std::vector<LineForRoi> lines;
+  for (int r = 0; r < elements_->LineList->count(); ++r) {
+    const QListWidgetItem* item = elements_->LineList->item(r);
+    if (item->checkState() == Qt::Checked)
+      lines.push_back({item->data(kEnergyRole).toDouble(), item->data(kEnergyRole + 1).toString().toStdString()});
+  }
+  // The regions are as wide as the last identification measured the detector, else as assumed.
+  const double noise = identified_ ? identification_->noiseFwhmKeV : kDefaultNoiseFwhmKeV;
+  LineRoisMade made;
+  if (!RoisFromLines(*state_, lines, noise, made)) {
     elements_->MessageLabel->setText(kIdentifyNeedsCalibration);
     return;
   }
-  const double noise = identified_ ? identification_->noiseFwhmKeV : kDefaultNoiseFwhmKeV;
-  std::vector<double> channels, widths;
-  std::vector<std::string> names;
-  for (int r = 0; r < elements_->LineList->count(); ++r) {
-    const QListWidgetItem* item = elements_->LineList->item(r);
-    if (item->checkState() != Qt::Checked) continue;
-    const double e = item->data(kEnergyRole).toDouble();
-    const double channel = (e - offset) / slope;
-    if (channel < 0 || channel > state_->channelSize - 1) continue;
-    channels.push_back(channel);
-    widths.push_back(SiliconDetectorFwhm(e, noise) / slope);
-    names.push_back(item->data(kEnergyRole + 1).toString().toStdString());
-  }
-  std::vector<const char*> labels;
-  for (const std::string& n : names) labels.push_back(n.c_str());
-  std::vector<int> made(channels.size());
-  const int n = RoisFromLines(*state_, channels.data(), labels.data(), static_cast<int>(channels.size()),
-                              widths.data(), made.data());
-  for (int k = 0; k < n; ++k)
-    if (HasHardwareWindow(made[k])) {
+  for (int k = 0; k < made.count; ++k)
+    if (HasHardwareWindow(made.regions[k])) {
       // The analyser's hardware window, sent as the ROI tab sends it.
       BeginOperation(link_);
-      const RoiRecord& r = state_->roiTable[made[k]];
-      SendRoi(link_, 0, made[k], r.low, r.high);
+      const RoiRecord& r = state_->roiTable[made.regions[k]];
+      SendRoi(link_, 0, made.regions[k], r.low, r.high);
     }
-  elements_->MessageLabel->setText(
-      n < static_cast<int>(channels.size())
-          ? QString("%1 ROIs made, no free ROI for %2 more").arg(n).arg(static_cast<int>(channels.size()) - n)
-          : QString("%1 ROIs made").arg(n));
+  elements_->MessageLabel->setText(made.noRoom > 0
+                                       ? QString("%1 ROIs made, no free ROI for %2 more").arg(made.count).arg(made.noRoom)
+                                       : QString("%1 ROIs made").arg(made.count));
   PaintBox1Paint();
 }
 
